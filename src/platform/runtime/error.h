@@ -138,6 +138,9 @@ public:
     CallLevelGuard& operator=(const CallLevelGuard&) = delete;
 };
 std::vector<CallLevel> callLevels();  // innermost first
-#define MP_CALL_LEVEL(name) ::mp::CallLevelGuard mpCallLevel_##__LINE__(__FILE__, name, __LINE__)
+#define MP_CALL_LEVEL_CAT2(a, b) a##b
+#define MP_CALL_LEVEL_CAT(a, b) MP_CALL_LEVEL_CAT2(a, b)
+#define MP_CALL_LEVEL(name) \
+    ::mp::CallLevelGuard MP_CALL_LEVEL_CAT(mpCallLevel_, __LINE__)(__FILE__, name, __LINE__)
 
 }  // namespace mp
