@@ -96,7 +96,7 @@ int byteOf(char32_t cp) {
     if (cp >= 0x0E3F && cp <= 0x0E5B) return static_cast<int>(0xDF + (cp - 0x0E3F));
     if (cp >= kPrivateBase + 0x80 && cp <= kPrivateBase + 0xFF) {
         int b = static_cast<int>(cp - kPrivateBase);
-        return kUpper.code[b - 0x80] == kUndefined ? -1 : b;
+        return kUpper.code[b - 0x80] == kUndefined ? b : -1;
     }
     for (int b = 0x80; b < 0xA1; ++b)
         if (kUpper.code[b - 0x80] == cp) return b;

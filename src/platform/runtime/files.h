@@ -11,8 +11,9 @@ std::string nativePath(std::string_view plantPath);
 
 // File names match without regard to case: returns the existing file or
 // folder whose path equals `path` but for letter case (each component looked
-// up in its folder), or nativePath(path) unchanged when there is none, so a
-// new file takes the spelling the program gives it.
+// up in its folder). When there is none, the folders that exist are still
+// matched and the rest keeps the spelling the program gives it, so a new file
+// lands in the existing folder ("work\NEW.DBF" -> "WORK/NEW.DBF").
 std::string findFile(std::string_view path);
 
 bool fileExists(std::string_view path);        // after findFile
