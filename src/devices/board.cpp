@@ -1,0 +1,74 @@
+#include "devices/board.h"
+
+#include <cctype>
+
+#include "app/settings.h"
+#include "devices/device_state.h"
+#include "devices/link.h"
+
+namespace mp {
+namespace {
+constexpr char STX = 0x02;
+constexpr char ETX = 0x03;
+
+int boardAddress(std::string_view cmport) {
+    if (cmport.empty() || !std::isdigit(static_cast<unsigned char>(cmport[0]))) return 0;
+    return cmport[0] - '0';
+}
+}  // namespace
+
+int bitsToByte(std::string_view eight) {
+    int value = 0;
+    for (char c : eight.substr(0, 8)) value = value * 2 + (c == '1' ? 1 : 0);
+    return value;
+}
+
+std::string byteToBits(unsigned char byte) {
+    std::string bits(8, '0');
+    for (int bit = 0; bit < 8; ++bit)
+        if (byte & (1 << bit)) bits[7 - bit] = '1';
+    return bits;
+}
+
+std::string boardFrame(int address, std::string_view poutput) {
+    std::string out(16, '0');
+    out.replace(0, poutput.size() < 16 ? poutput.size() : 16, poutput.substr(0, 16));
+    std::string frame;
+    frame += STX;
+    frame += static_cast<char>(address);
+    frame += 'W';
+    frame += static_cast<char>(bitsToByte(std::string_view(out).substr(8, 8)));
+    frame += static_cast<char>(bitsToByte(std::string_view(out).substr(0, 8)));
+    frame += ETX;
+    return frame;
+}
+
+bool boardReplyValid(std::string_view reply) {
+    return reply.size() >= 7 && reply[0] == STX && reply[2] == 'W' && reply[6] == ETX;
+}
+
+std::string boardReplyInputs(std::string_view reply) {
+    return byteToBits(static_cast<unsigned char>(reply[5]));
+}
+
+void applyBoardMode(std::string& poutput, char mode, int output, int value) {
+    if (poutput.size() != 16) poutput.resize(16, '0');
+    if (mode == 'C') {
+        poutput.assign(16, '0');
+    } else if (mode == 'W' && output >= 1 && output <= 16) {
+        poutput[16 - output] = value == 1 ? '1' : '0';
+    }
+}
+
+bool IOCONTROL(char mode, int output, int value) {
+    DeviceValues& dv = deviceValues();
+    applyBoardMode(dv.POUTPUT, mode, output, value);
+    SerialLine& line = serialLine();
+    line.writeFrame(boardFrame(boardAddress(settings().CMPORT), dv.POUTPUT));
+    std::string reply = line.boardReply();
+    if (!boardReplyValid(reply)) return false;
+    dv.PINPUT = boardReplyInputs(reply);
+    return true;
+}
+
+}  // namespace mp
