@@ -31,6 +31,17 @@ TEST(Cp874, MatchesIconvForEveryDefinedByte) {
         EXPECT_EQ(utf8ToCp874(expected), std::string(1, static_cast<char>(b))) << std::hex << b;
         ++compared;
     }
+    // And the bytes we leave undefined are the ones it refuses.
+    for (int b = 0x80; b < 256; ++b) {
+        if (definedByte(b)) continue;
+        char in[1] = {static_cast<char>(b)};
+        char out[8];
+        char* inp = in;
+        char* outp = out;
+        size_t inLeft = 1, outLeft = sizeof out;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        EXPECT_EQ(iconv(cd, &inp, &inLeft, &outp, &outLeft), static_cast<size_t>(-1)) << std::hex << b;
+    }
     iconv_close(cd);
     EXPECT_EQ(compared, 128 + 1 + 1 + 7 + 1 + 58 + 29);
 }

@@ -1,5 +1,6 @@
 #include "platform/runtime/ini.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -153,7 +154,8 @@ void IniFile::set(std::string_view section, std::string_view key, std::string_vi
 }
 
 // Writes to a new file beside the old one and renames it over, so a failed
-// write never leaves half a settings file behind.
+// write never leaves half a settings file behind. A file that may not be
+// written stays as it is, and the new one keeps the old one's permissions.
 bool IniFile::save() const {
     std::string bytes;
     for (const Line& line : m_lines) {
@@ -161,8 +163,12 @@ bool IniFile::save() const {
         bytes += "\r\n";
     }
     std::string target = findFile(m_path);
+    struct stat st;
+    bool present = ::stat(target.c_str(), &st) == 0;
+    if (present && (S_ISDIR(st.st_mode) || ::access(target.c_str(), W_OK) != 0)) return false;
     std::string temp = target + ".tmp" + std::to_string(::getpid());
     if (writeFile(temp, bytes)) {
+        if (present) ::chmod(temp.c_str(), st.st_mode & 07777);
         if (std::rename(temp.c_str(), target.c_str()) == 0) return true;
         std::remove(temp.c_str());
     }

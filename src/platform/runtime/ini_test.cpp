@@ -1,6 +1,7 @@
 #include "platform/runtime/ini.h"
 
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -141,6 +142,28 @@ TEST_F(IniTest, SaveFailsCleanlyWhereNothingCanBeWritten) {
     IniFile ini(m_dir + "/no/such/folder/MAIN.INI");
     ini.set("A", "K", "1");
     EXPECT_FALSE(ini.save());
+
+    // A read-only settings file is refused, not replaced behind its back
+    // (unless the tests run as root, who may write anything).
+    writeFile(m_path, "[A]\r\nK=1\r\n");
+    ASSERT_EQ(chmod(m_path.c_str(), 0444), 0);
+    if (geteuid() != 0) {
+        EXPECT_FALSE(iniWrite(m_path, "A", "K", "2"));
+        EXPECT_EQ(contents(), "[A]\r\nK=1\r\n");
+    }
+    // A folder of the name cannot be written as a file either.
+    std::string folder = m_dir + "/DIR.INI";
+    ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+    EXPECT_FALSE(iniWrite(folder, "A", "K", "1"));
+}
+
+TEST_F(IniTest, SaveKeepsThePermissionsOfTheFile) {
+    writeFile(m_path, "[A]\r\nK=1\r\n");
+    ASSERT_EQ(chmod(m_path.c_str(), 0640), 0);
+    ASSERT_TRUE(iniWrite(m_path, "A", "K", "2"));
+    struct stat st;
+    ASSERT_EQ(stat(m_path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
 }
 
 TEST_F(IniTest, PathIsFoundWithoutRegardToCaseAndBackslashes) {

@@ -11,6 +11,10 @@ Value::Value(double number) : m_type(Type::Number), m_number(number) {}
 Value::Value(int number) : Value(static_cast<double>(number)) {}
 Value::Value(long number) : Value(static_cast<double>(number)) {}
 Value::Value(long long number) : Value(static_cast<double>(number)) {}
+Value::Value(unsigned number) : Value(static_cast<double>(number)) {}
+Value::Value(unsigned long number) : Value(static_cast<double>(number)) {}
+Value::Value(unsigned long long number) : Value(static_cast<double>(number)) {}
+Value::Value(std::string_view text) : m_type(Type::Text), m_text(text) {}
 Value::Value(Date date) : m_type(Type::Date), m_date(date) {}
 Value::Value(bool logical) : m_type(Type::Logical), m_logical(logical) {}
 

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/runtime/date.h"
@@ -23,6 +24,10 @@ public:
     Value(int number);
     Value(long number);
     Value(long long number);
+    Value(unsigned number);  // sizes and counts convert without a cast
+    Value(unsigned long number);
+    Value(unsigned long long number);
+    Value(std::string_view text);
     Value(Date date);
     Value(bool logical);
     static Value array(Array elements);

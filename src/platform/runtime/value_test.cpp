@@ -87,6 +87,8 @@ TEST(Value, EqualityNeedsSameType) {
     EXPECT_NE(Value(), Value(""));
     EXPECT_EQ(Value(), Value());
     EXPECT_EQ(Value(2), Value(2.0));
+    EXPECT_EQ(Value(size_t{3}), Value(3));
+    EXPECT_EQ(Value(std::string_view("ab")), Value("ab"));
 }
 
 }  // namespace
