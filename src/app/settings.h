@@ -1,6 +1,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/runtime/publics.h"
 
@@ -56,8 +58,30 @@ void saveIni(const Settings& s, const std::string& iniPath);
 // (CFONT0..CFONT6, CWIDTH0.., CHEIGHT0..) for the lifetime of `scope`.
 void registerSettings(Settings& s, PublicsScope& scope);
 
+// Every setting and further value by its process-wide name, in the order
+// start-up reads them (then VARFILE, CCOLOR, CUSER, CTRUSTEE): what
+// `mixplant-cli settings` prints.
+std::vector<std::pair<std::string, Value>> settingValues(const Settings& s);
+
+// Where a setting lives in MAIN.INI.
+struct SettingKey {
+    std::string name;     // process-wide name, e.g. "CWLIMIT"
+    std::string section;  // e.g. "Misc"
+    std::string key;      // e.g. "W.Limit"
+};
+std::vector<SettingKey> allSettingKeys();     // every setting, in reading order
+std::vector<SettingKey> storedSettingKeys();  // the 47 keys SAVEINI writes, in its order
+
+// The supplier's address and tax number the plant starts with (code page 874).
+std::string defaultAddress1();
+std::string defaultAddress2();
+std::string defaultAddress3();
+std::string defaultTaxId();
+
 // Windows "\" path separators etc. resolved: the full native path of a file
 // in one of the configured folders ("CDRV1" + name), case-insensitively found.
+// `folderSetting` is the folder's text as the setting holds it (for example
+// settings().CDRV1, ".\\"); the result is findFile(folder + name).
 std::string sitePath(const std::string& folderSetting, const std::string& fileName);
 
 }  // namespace mp

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "platform/runtime/publics.h"
@@ -24,5 +25,16 @@ private:
     PublicsScope m_names;
     bool m_created = false;
 };
+
+// "Close all tables" as start-up (step 8) and shut-down call it. The table
+// layer installs its own when it comes up; until then there is nothing to close.
+void setCloseAllTables(std::function<void()> closeAll);
+void closeAllTables();
+
+// The help file the platform's help key opens (start-up names "Main.hlp").
+const std::string& helpFile();
+
+// The configuration file used when none is given: MAIN.INI in the working directory.
+constexpr const char* kDefaultIniPath = ".\\MAIN.INI";
 
 }  // namespace mp
