@@ -35,7 +35,8 @@ public:
 };
 const std::map<std::string, Command>& commands();
 
-// Prints `text` (code page 874) on standard output / error as UTF-8.
+// Prints `text` (code page 874) on standard output / error as UTF-8, exactly
+// as given: a line needs its own "\n".
 void out(const std::string& cp874Text);
 void err(const std::string& cp874Text);
 
