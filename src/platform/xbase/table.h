@@ -137,6 +137,7 @@ public:
     void setScope(std::string top, std::string bottom);
     void clearScope() { setScope({}, {}); }
     std::string keyOf(int n) const;  // key of the current record for index n
+    std::vector<KeyFunction> keyFunctions() const;  // of the open indexes, in order
 
     // Called after every move (relations of the work areas hang here).
     void setMoveListener(std::function<void()> listener) { m_moveListener = std::move(listener); }

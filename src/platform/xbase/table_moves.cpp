@@ -179,6 +179,12 @@ void Table::setScope(std::string top, std::string bottom) {
     m_scopeBottom = std::move(bottom);
 }
 
+std::vector<KeyFunction> Table::keyFunctions() const {
+    std::vector<KeyFunction> keys;
+    for (const OpenIndex& ix : m_indexes) keys.push_back(ix.key);
+    return keys;
+}
+
 void Table::closeIndexes() {
     flush();
     m_indexes.clear();
