@@ -56,6 +56,8 @@ TEST_F(StartupTest, FirstStartCreatesMainIniInTheWorkingDirectory) {
     EXPECT_EQ(keys, 47u);
     EXPECT_EQ(text.find("Timer"), std::string::npos);
     EXPECT_EQ(text.find("[Name]"), std::string::npos);
+    // The site's folders are used by plain concatenation; names match in any case.
+    EXPECT_TRUE(fs::equivalent(sitePath(".\\", "main.ini"), "MAIN.INI"));
 }
 
 TEST_F(StartupTest, ExistingFileIsReadAndNotRewritten) {

@@ -1,6 +1,7 @@
 #include "errors/error_log.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -228,7 +229,7 @@ TEST(ErrorLog, WarningWithoutArgsOrFactsKeepsEveryHeading) {
 }
 
 TEST(ErrorLog, FileHasCrLfAndEndOfFileByte) {
-    const auto path = std::filesystem::temp_directory_path() / "mp_error_log_test.log";
+    const auto path = std::filesystem::temp_directory_path() / ("mp_error_log_" + std::to_string(::getpid()) + ".log");
     const std::string text = errorLogText(sampleRecord(), sampleFacts());
     ASSERT_TRUE(writeErrorLog(path.string(), "old text that is longer than nothing"));
     ASSERT_TRUE(writeErrorLog(path.string(), text));  // replaces the earlier log
