@@ -30,10 +30,10 @@ DeviceRightsCheck& rightsCheck() {
 
 }  // namespace
 
-void IOZERO(const std::function<void(int, bool)>& slotDone) {
+bool IOZERO(const std::function<void(int, bool)>& slotDone) {
     DeviceValuesScope values(false);
     LineSession line;
-    if (!line.isOpen()) return;
+    if (!line.isOpen()) return false;
     const std::string cmport = settings().CMPORT;
     for (int n = 1; n <= 8; ++n) {
         if (cmport.find(static_cast<char>('0' + n)) == std::string::npos) continue;
@@ -41,6 +41,7 @@ void IOZERO(const std::function<void(int, bool)>& slotDone) {
         if (slotDone) slotDone(n, ok);
         if (!ok) operatorUi().alert(T("หัวอ่านที่ ") + std::to_string(n) + " = ERROR", "  ZERO FUNCTION");
     }
+    return true;
 }
 
 std::vector<std::string> DeviceTest::startTexts() {
@@ -83,8 +84,11 @@ std::string formatWithPicture(double value, const std::string& picture) {
     int decimals = 0;
     if (point != std::string::npos)
         for (char c : picture.substr(point + 1)) decimals += (c == '9' || c == '#');
+    // Halves round away from zero, as the plant's displays always have.
+    double scale = std::pow(10.0, decimals);
+    double rounded = std::round(value * scale) / scale;
     char digits[64];
-    std::snprintf(digits, sizeof digits, "%.*f", decimals, value);
+    std::snprintf(digits, sizeof digits, "%.*f", decimals, rounded);
     std::string text = digits;
     std::string intPart = text.substr(0, text.find('.'));
     std::string fraction = decimals > 0 ? text.substr(text.find('.')) : "";

@@ -13,8 +13,9 @@ namespace mp {
 // digit n occurs anywhere in CMPORT (to the address of the slot), and tells
 // the operator "หัวอ่านที่ n = ERROR" (title "  ZERO FUNCTION") for each one
 // that fails; the others are still zeroed. `slotDone`, when given, hears of
-// every slot tried and its outcome.
-void IOZERO(const std::function<void(int slot, bool ok)>& slotDone = {});
+// every slot tried and its outcome. Returns false when the line could not be
+// opened.
+bool IOZERO(const std::function<void(int slot, bool ok)>& slotDone = {});
 
 // Receives the lines of the device test as they change.
 class DeviceTestObserver {

@@ -170,8 +170,15 @@ void PlantModel::receive(std::string_view bytes, double lineTime) {
     if (!m_rx.empty()) m_rxSince = lineTime;
 }
 
+std::vector<std::pair<int, char>> PlantModel::takeHeard() {
+    std::vector<std::pair<int, char>> heard;
+    heard.swap(m_heard);
+    return heard;
+}
+
 void PlantModel::handleFrame(const std::string& frame, double lineTime) {
     int address = static_cast<unsigned char>(frame[1]);
+    if (m_heard.size() < 10000) m_heard.emplace_back(address, frame[2]);
     if (frame[2] == 'W') {
         if (address == boardAddress() && frame.back() == ETX) boardCommand(frame, lineTime);
         return;

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "sim/plant_config.h"
 
@@ -62,6 +64,8 @@ public:
     long framesReceived(int address) const;   // indicator frames heard
     long boardFramesReceived() const { return m_boardFrames; }
     bool hasIndicator(int address) const;
+    // The frames heard since the last call: (address, command letter), in order.
+    std::vector<std::pair<int, char>> takeHeard();
     int boardAddress() const;
 
 private:
@@ -107,6 +111,7 @@ private:
     std::array<Mixer, 2> m_mixers;
     std::string m_outputs = std::string(16, '0');
     long m_boardFrames = 0;
+    std::vector<std::pair<int, char>> m_heard;
     std::string m_rx;
     double m_rxSince = 0;
     std::deque<std::pair<double, std::string>> m_tx;  // due time, bytes; in due order

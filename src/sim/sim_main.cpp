@@ -1,6 +1,9 @@
 // mixplant-sim: the plant simulator on a pseudo-terminal.
 //
-//   mixplant-sim --link PATH [--speed FACTOR] [--config FILE] [--fault DEVICE:SPEC]...
+//   mixplant-sim --link PATH [--speed FACTOR] [--config FILE] [--fault DEVICE:SPEC]... [--trace]
+//
+// With --trace every frame heard is printed as "frame AA L" (address in two
+// hex digits, command letter), for training and for tests.
 //
 // Creates a pseudo-terminal, makes PATH a symbolic link to its port side,
 // prints "ready PATH" and answers the program's frames until it is
@@ -32,11 +35,12 @@ struct Options {
     std::string configFile;
     double speed = 0;  // 0: from the configuration
     std::vector<std::string> faults;
+    bool trace = false;
 };
 
 int usage(const char* why) {
     std::fprintf(stderr, "mixplant-sim: %s\n"
-                         "usage: mixplant-sim --link PATH [--speed FACTOR] [--config FILE] [--fault DEVICE:SPEC]...\n"
+                         "usage: mixplant-sim --link PATH [--speed FACTOR] [--config FILE] [--fault DEVICE:SPEC]... [--trace]\n"
                          "  DEVICE: an indicator address digit or \"board\"\n"
                          "  SPEC:   silent | late=S | pieces=N,gap=S | corrupt | short | extra=N | none\n",
                  why);
@@ -46,6 +50,10 @@ int usage(const char* why) {
 bool parseArgs(int argc, char** argv, Options& o, std::string& why) {
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
+        if (a == "--trace") {
+            o.trace = true;
+            continue;
+        }
         if (i + 1 >= argc) {
             why = "missing value after " + a;
             return false;
@@ -89,9 +97,15 @@ void writeAll(int fd, const std::string& bytes) {
     }
 }
 
+// Prints the frames the plant has heard since the last call.
+void traceFrames(mp::sim::PlantModel& plant) {
+    for (const auto& f : plant.takeHeard()) std::printf("frame %02X %c\n", f.first, f.second);
+    std::fflush(stdout);
+}
+
 // Answers frames until a signal arrives. Waits in poll() for the next frame
 // or the next answer due, so an idle simulator uses no processor time.
-void serve(int master, mp::sim::PlantModel& plant) {
+void serve(int master, mp::sim::PlantModel& plant, bool trace) {
     char buf[1024];
     while (!g_stop) {
         double now = steadySeconds();
@@ -105,7 +119,10 @@ void serve(int master, mp::sim::PlantModel& plant) {
         int r = poll(&p, 1, timeoutMs);
         if (r > 0 && (p.revents & POLLIN)) {
             ssize_t n = ::read(master, buf, sizeof buf);
-            if (n > 0) plant.receive(std::string_view(buf, static_cast<size_t>(n)), steadySeconds());
+            if (n > 0) {
+                plant.receive(std::string_view(buf, static_cast<size_t>(n)), steadySeconds());
+                if (trace) traceFrames(plant);
+            }
         }
     }
 }
@@ -141,7 +158,7 @@ int main(int argc, char** argv) {
     mp::sim::PlantModel plant(config);
     std::printf("ready %s\n", o.link.c_str());
     std::fflush(stdout);
-    serve(pty.masterFd(), plant);
+    serve(pty.masterFd(), plant, o.trace);
     ::unlink(o.link.c_str());
     return 0;
 }

@@ -57,7 +57,8 @@ private:
 double lineTimeOf(const DayClock& clock);
 
 // A port factory for ScopedSerialPortFactory that opens simulated ports on
-// `model` and `clock`; each port it makes is recorded in `lastPort` when given.
+// `model` and `clock`; each port it makes is recorded in `lastPort` when given
+// (valid while that port is open: closing the line destroys it).
 SerialPortFactory portFactory(PlantModel& model, VirtualDayClock& clock,
                               SimulatedSerialPort** lastPort = nullptr);
 
