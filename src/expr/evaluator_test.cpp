@@ -161,7 +161,9 @@ TEST_F(Evaluator, EveryFaultReachesTheHandlerOnceWithItsKind) {
         EXPECT_EQ(e.subCode.value_or(0), c.subCode) << c.source;
         EXPECT_EQ(e.description, std::string(c.description)) << c.source;
         EXPECT_EQ(e.operation, c.operation) << c.source;
-        if (!c.args.empty()) EXPECT_EQ(e.args.value_or(std::vector<Value>{}), c.args) << c.source;
+        if (!c.args.empty()) {
+            EXPECT_EQ(e.args.value_or(std::vector<Value>{}), c.args) << c.source;
+        }
         EXPECT_TRUE(e.canDefault) << c.source;
     }
 }

@@ -36,6 +36,14 @@ size_t countArg(const Arguments& args, size_t i) {
     return n <= 0 ? 0 : static_cast<size_t>(std::min<long long>(n, static_cast<long long>(kMaxText)));
 }
 
+// The length of a text a function is asked to build: beyond the longest
+// text is a string overflow, not a silent cut.
+size_t lengthArg(const Arguments& args, size_t i) {
+    long long n = wholeNumber(numberArg(args, i));
+    if (n > static_cast<long long>(kMaxText)) stringOverflow();
+    return n <= 0 ? 0 : static_cast<size_t>(n);
+}
+
 std::string checked(std::string s) {
     if (s.size() > kMaxText) stringOverflow();
     return s;
@@ -54,7 +62,7 @@ std::string fixed(double n, int decimals) {
 Value fnStr(const Arguments& a) {
     double n = numberArg(a, 0);
     if (arg(a, 1).isNil()) return formatStrDefault(n);
-    return formatStr(n, static_cast<int>(countArg(a, 1)), static_cast<int>(wholeNumber(numberArg(a, 2, 0))));
+    return formatStr(n, static_cast<int>(lengthArg(a, 1)), static_cast<int>(wholeNumber(numberArg(a, 2, 0))));
 }
 
 // STR with leading zeros in place of the leading blanks; a minus sign goes first.
@@ -127,7 +135,7 @@ enum class Side { Left, Right, Centre };
 
 Value pad(const Arguments& a, Side side) {
     std::string s = padText(arg(a, 0));
-    size_t width = countArg(a, 1);
+    size_t width = lengthArg(a, 1);
     std::string fill = textArg(a, 2, " ");
     char c = fill.empty() ? ' ' : fill[0];
     if (s.size() >= width) return s.substr(0, width);
@@ -138,8 +146,9 @@ Value pad(const Arguments& a, Side side) {
 
 Value fnReplicate(const Arguments& a) {
     const std::string& s = textArg(a, 0);
-    size_t n = countArg(a, 1);
-    if (!s.empty() && n > kMaxText / s.size()) stringOverflow();
+    long long times = wholeNumber(numberArg(a, 1));
+    size_t n = times <= 0 || s.empty() ? 0 : static_cast<size_t>(times);
+    if (n > 0 && n > kMaxText / s.size()) stringOverflow();
     std::string out;
     out.reserve(s.size() * n);
     for (size_t i = 0; i < n; ++i) out += s;
@@ -286,7 +295,7 @@ const Standard kStandard[] = {
     {"PADL", 2, 3, [](const Arguments& a) { return pad(a, Side::Left); }, 0},
     {"PADR", 2, 3, [](const Arguments& a) { return pad(a, Side::Right); }, 0},
     {"PADC", 2, 3, [](const Arguments& a) { return pad(a, Side::Centre); }, 0},
-    {"SPACE", 1, 1, [](const Arguments& a) -> Value { return std::string(countArg(a, 0), ' '); }, 1105},
+    {"SPACE", 1, 1, [](const Arguments& a) -> Value { return std::string(lengthArg(a, 0), ' '); }, 1105},
     {"REPLICATE", 2, 2, fnReplicate, 1106},
     {"LEN", 1, 1, fnLen, 1111},
     {"AT", 2, 2, fnAt, 1108},

@@ -4,11 +4,17 @@
 // memory behind the field resolver, and a handler that records every error.
 
 #include <map>
+#include <ostream>
 #include <optional>
 #include <string>
 
 #include "platform/runtime/error.h"
 #include "platform/runtime/field_resolver.h"
+
+namespace mp {
+// How the tests show a value in their messages.
+inline void PrintTo(const Value& v, std::ostream* os) { *os << v.typeLetter() << ":[" << v.toDisplay() << "]"; }
+}  // namespace mp
 
 namespace mp::expr::test {
 
