@@ -14,6 +14,7 @@ constexpr size_t kReadBuffer = 1024;
 constexpr double kDay = 86400.0;
 
 Publics::Registration& ncommcName() {
+    Publics::instance();  // the registry is made first, so it outlives the registration
     static Publics::Registration reg;
     return reg;
 }
