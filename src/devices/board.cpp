@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "app/settings.h"
+#include "data/helpers.h"
 #include "devices/device_state.h"
 #include "devices/link.h"
 
@@ -17,19 +18,6 @@ int boardAddress(std::string_view cmport) {
 }
 }  // namespace
 
-int bitsToByte(std::string_view eight) {
-    int value = 0;
-    for (char c : eight.substr(0, 8)) value = value * 2 + (c == '1' ? 1 : 0);
-    return value;
-}
-
-std::string byteToBits(unsigned char byte) {
-    std::string bits(8, '0');
-    for (int bit = 0; bit < 8; ++bit)
-        if (byte & (1 << bit)) bits[7 - bit] = '1';
-    return bits;
-}
-
 std::string boardFrame(int address, std::string_view poutput) {
     std::string out(16, '0');
     out.replace(0, poutput.size() < 16 ? poutput.size() : 16, poutput.substr(0, 16));
@@ -37,8 +25,8 @@ std::string boardFrame(int address, std::string_view poutput) {
     frame += STX;
     frame += static_cast<char>(address);
     frame += 'W';
-    frame += static_cast<char>(bitsToByte(std::string_view(out).substr(8, 8)));
-    frame += static_cast<char>(bitsToByte(std::string_view(out).substr(0, 8)));
+    frame += static_cast<char>(BIN2DEC(std::string_view(out).substr(8, 8)));
+    frame += static_cast<char>(BIN2DEC(std::string_view(out).substr(0, 8)));
     frame += ETX;
     return frame;
 }
@@ -48,7 +36,7 @@ bool boardReplyValid(std::string_view reply) {
 }
 
 std::string boardReplyInputs(std::string_view reply) {
-    return byteToBits(static_cast<unsigned char>(reply[5]));
+    return DEC2BIN(static_cast<unsigned char>(reply[5]));
 }
 
 void applyBoardMode(std::string& poutput, char mode, int output, int value) {

@@ -5,19 +5,14 @@
 
 namespace mp {
 
-// BIN2DEC of eight characters: a base-2 number, the last character bit 0,
-// any character other than "1" a 0.
-int bitsToByte(std::string_view eight);
-// DEC2BIN: eight characters "0"/"1", bit 7 first.
-std::string byteToBits(unsigned char byte);
-
 // The 6-byte frame to the board: STX, address, "W", outputs 1-8, outputs
-// 9-16, ETX, from a POUTPUT text (output n is character 17-n).
+// 9-16, ETX, from a POUTPUT text (output n is character 17-n), each byte
+// formed with BIN2DEC from eight of its characters.
 std::string boardFrame(int address, std::string_view poutput);
 // A board reply is valid when byte 1 is STX, byte 3 "W" and byte 7 ETX;
 // bytes beyond the seventh are ignored.
 bool boardReplyValid(std::string_view reply);
-// Byte 6 of a valid reply as a PINPUT text.
+// Byte 6 of a valid reply as a PINPUT text (DEC2BIN).
 std::string boardReplyInputs(std::string_view reply);
 
 // Applies `mode` to POUTPUT: "W" sets output `output` (1..16) to `value`

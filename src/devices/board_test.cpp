@@ -70,12 +70,5 @@ TEST(BoardReplyTest, Check) {
     for (const Case& c : cases) EXPECT_EQ(boardReplyValid(c.reply), c.valid) << testing::PrintToString(c.reply);
 }
 
-TEST(BoardBitsTest, BinaryHelpers) {
-    EXPECT_EQ(bitsToByte("00010001"), 0x11);
-    EXPECT_EQ(bitsToByte("1x2 0001"), 0x81);  // anything but "1" is 0
-    EXPECT_EQ(byteToBits(0x05), "00000101");
-    EXPECT_EQ(byteToBits(0x80), "10000000");
-}
-
 }  // namespace
 }  // namespace mp
