@@ -32,7 +32,7 @@ void poll(QPointer<QWidget> before, std::function<void(QWidget*)> answer, std::s
             return;
         }
     }
-    if (clock->elapsed() > 5000) {
+    if (clock->elapsed() > 5000) {  // whatever stands is rejected, so the test fails and ends
         if (auto* d = qobject_cast<QDialog*>(modal)) d->reject();
         return;
     }
