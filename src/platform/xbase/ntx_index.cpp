@@ -256,6 +256,14 @@ bool NtxIndex::remove(std::string_view key, uint32_t recNo) {
     return done && m_ok;
 }
 
+bool NtxIndex::replace(std::string_view oldKey, std::string_view newKey, uint32_t recNo) {
+    if (!begin(true)) return false;
+    removeAt(padKey(oldKey), recNo);
+    bool done = m_ok && insertAt(padKey(newKey), recNo);
+    end(true);
+    return done && m_ok;
+}
+
 bool NtxIndex::insertAt(std::string key, uint32_t recNo) {
     std::vector<std::pair<uint32_t, int>> path;
     uint32_t node = m_header.root;

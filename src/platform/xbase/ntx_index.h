@@ -69,6 +69,8 @@ public:
     // when the entry is not there.
     bool insert(std::string_view key, uint32_t recNo);
     bool remove(std::string_view key, uint32_t recNo);
+    // Moves a record from one key to another in one locked change.
+    bool replace(std::string_view oldKey, std::string_view newKey, uint32_t recNo);
 
     bool sync();  // write through to disk
 

@@ -326,11 +326,11 @@ bool Table::flush() {
     bool ok = true;
     for (OpenIndex& ix : m_indexes) {
         std::string key = computeKey(ix);
-        if (key == ix.currentKey) continue;
-        ix.index->remove(ix.currentKey, recNo());
-        ok = ix.index->insert(key, recNo()) && ok;
+        if (m_unindexed) ok = ix.index->insert(key, recNo()) && ok;
+        else if (key != ix.currentKey) ok = ix.index->replace(ix.currentKey, key, recNo()) && ok;
         ix.currentKey = key;
     }
+    m_unindexed = false;
     return ok;
 }
 
@@ -412,7 +412,9 @@ bool Table::append() {
     loadScratch(n, std::string_view(bytes).substr(0, rl));
     m_bof = m_eof = m_found = false;
     ensureKeys();
-    for (OpenIndex& ix : m_indexes) ok = ix.index->insert(ix.currentKey, n) && ok;
+    // The keys go into the indexes when the record is written (assignments
+    // done, or the cursor leaves it), so a new record costs one index change.
+    m_unindexed = m_dirty = !m_indexes.empty();
     return moved(ok);
 }
 

@@ -189,6 +189,7 @@ private:
     bool m_dirty = false;
     bool m_keysValid = false;
     bool m_needSync = false;
+    bool m_unindexed = false;  // appended record whose keys are not yet in the indexes
     std::vector<OpenIndex> m_indexes;
     int m_order = 0;
     std::string m_scopeTop, m_scopeBottom;
