@@ -1,6 +1,7 @@
 #include "app/ui/main_window.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QCloseEvent>
 #include <QDate>
 #include <QHBoxLayout>
@@ -192,6 +193,10 @@ void MainWindow::addMenuEntries(QMenu* menu, const std::vector<ShellEntry>& entr
             connect(a, &QAction::triggered, this, [this, &e] { activate(e); });
         }
     }
+    // Room for the longest caption: Thai marks make the menu's own measure fall short.
+    int widest = 0;
+    for (QAction* a : menu->actions()) widest = std::max(widest, QFontMetrics(m_font).horizontalAdvance(a->text()));
+    menu->setMinimumWidth(widest + 4 * m_font.pixelSize());
 }
 
 void MainWindow::buildButtonBar() {
@@ -261,7 +266,10 @@ void MainWindow::buildWelcome() {
     m_company->setStyleSheet(QStringLiteral("color: rgb(255,255,255); background: rgb(0,0,40);"));
     auto* picture = new PictureView("MAIN.BMP", QSize(720, 480), m_welcome);
     picture->setCursor(handCursor());
-    picture->setAfterPaint([](QPainter& p) {  // SAYTEXT
+    picture->setAfterPaint([](QPainter& p) {  // SAYTEXT, in the plain small face of the system
+        QFont stamp(QStringLiteral("Loma"));
+        stamp.setPixelSize(13);
+        p.setFont(stamp);
         p.setPen(QColor(200, 200, 255));
         p.setBackgroundMode(Qt::TransparentMode);
         p.drawText(500, 160 + p.fontMetrics().ascent(), QString::fromLatin1(kUpdateStamp));

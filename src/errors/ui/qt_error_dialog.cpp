@@ -69,6 +69,10 @@ QtErrorDialog::QtErrorDialog(QWidget* parent) : m_parent(parent) {}
 ErrorChoice QtErrorDialog::show(const ErrorDialogContent& c) {
     QDialog dlg(m_parent ? m_parent : QApplication::activeWindow());
     dlg.setWindowTitle(qs(c.caption));
+    // The plain small face of the system's own dialogs, not the screens' large one.
+    QFont face(QStringLiteral("Loma"));
+    face.setPixelSize(13);
+    dlg.setFont(face);
     dlg.setModal(true);
     dlg.setMinimumSize(kWidth, kHeight);
     dlg.resize(kWidth, kHeight);

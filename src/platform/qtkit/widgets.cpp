@@ -58,7 +58,11 @@ PictureEdit::PictureEdit(const std::string& value, const std::string& picture, Q
     setValue(value);
 }
 
-void PictureEdit::setSecret(bool hidden) { setEchoMode(hidden ? QLineEdit::Password : QLineEdit::Normal); }
+void PictureEdit::setSecret(bool hidden) {
+    setEchoMode(hidden ? QLineEdit::Password : QLineEdit::Normal);
+    // An asterisk per character: the buffer's places fit as the plain text does.
+    if (hidden) setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
+}
 void PictureEdit::setValid(std::function<bool()> valid) { m_valid = std::move(valid); }
 std::string PictureEdit::value() const { return cp(text()); }
 
