@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cli/command.h"
+#include "cli/login.h"
 #include "devices/device_ops.h"
 #include "platform/runtime/cp874.h"
 
@@ -21,12 +22,7 @@ int runZero(Context& ctx) {
         err("mixplant-cli: zero takes no arguments\nusage: mixplant-cli [--ini PATH] --user CODE --password TEXT zero\n");
         return 2;
     }
-    if (!deviceRightsGranted(kProductionArea, kZeroLevel)) {
-        err(deviceRightsCheckInstalled()
-                ? "mixplant-cli: zero: the user lacks the rights of area 1, level 1\n"
-                : "mixplant-cli: zero: no rights check is installed yet (login not available); refused\n");
-        return 1;
-    }
+    if (!cliLogin(ctx, kProductionArea, kZeroLevel)) return 1;
     bool opened = IOZERO([](int slot, bool ok) {
         out(T("หัวอ่านที่ ") + std::to_string(slot) + (ok ? " = OK\n" : " = ERROR\n"));
     });

@@ -1,5 +1,6 @@
 #include "data/site_setup.h"
 
+#include <cctype>
 #include <filesystem>
 #include <system_error>
 
@@ -15,6 +16,9 @@ bool createSiteFolders(std::string& why) {
         folders.push_back(folderSetting(f));
     folders.push_back(folderSetting(Folder::Tables) + "IMAGE\\");
     for (const std::string& plant : folders) {
+        // A drive of the plant's Windows computer ("A:\" for the backup
+        // diskette) is no folder to make here.
+        if (plant.size() >= 2 && std::isalpha(static_cast<unsigned char>(plant[0])) && plant[1] == ':') continue;
         std::string path = findFile(plant);
         if (path.empty()) path = ".";
         std::error_code ec;

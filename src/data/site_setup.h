@@ -14,7 +14,7 @@
 namespace mp {
 
 // Creates the folders CDRV1..CDRV4 of the settings and the picture folder
-// CDRV1 + "IMAGE". False (with `why`) when one cannot be made.
+// CDRV1 + "IMAGE"; a Windows drive ("A:\") is left alone. False (with `why`) when one cannot be made.
 bool createSiteFolders(std::string& why);
 // The aliases of the permanent tables whose file exists.
 std::vector<std::string> existingTables();
