@@ -5,6 +5,7 @@
 #include <deque>
 
 #include "data/test_site.h"
+#include "expr/evaluator.h"
 #include "platform/runtime/cp874.h"
 
 namespace mp {
@@ -142,6 +143,30 @@ TEST_F(Search, WalksForwardFromTheRecordAfterTheCurrentOne) {
     EXPECT_EQ("Gamma ", here());
     EXPECT_TRUE(searchTable(1, "", ""));
     EXPECT_EQ("Alpha ", here());
+}
+
+}  // namespace
+}  // namespace mp
+
+namespace mp {
+namespace {
+
+TEST_F(Keys, FormsCallTheHelpersAndKeyBuildersByName) {
+    m_draws = {2, 3, 7};
+    struct Case {
+        const char* source;
+        Value expected;
+    };
+    const Case cases[] = {
+        {"ZERO(7, 4) + DEC2BIN(5)", Value("000700000101")},
+        {"BIN2DEC('101') + HEX2DEC('1F')", Value(36)},
+        {"SPLIT('A, 12 kg ,7', 2)", Value(12)},
+        {"INDENT()", Value("20260314130509" "42        ")},
+        {"LEN(INDENT2('X'))", Value(24)},
+        {"CONSEC('R')", Value("0000000001")},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.expected, expr::evaluate(c.source)) << c.source;
+    EXPECT_TRUE(m_handler.errors.empty());
 }
 
 }  // namespace

@@ -11,6 +11,8 @@
 
 #include "data/keys.h"
 #include "data/test_site.h"
+#include "app/startup.h"
+#include "errors/error_log.h"
 #include "platform/runtime/cp874.h"
 #include "platform/runtime/files.h"
 
@@ -304,6 +306,30 @@ TEST_F(Consec, SeveralProcessesNeverHandOutOneNumberTwice) {
     }
     EXPECT_EQ(static_cast<size_t>(kProcesses * kEach), seen.size());
     EXPECT_EQ(kProcesses * kEach + 1, counter());
+}
+
+}  // namespace
+}  // namespace mp
+
+namespace mp {
+namespace {
+
+TEST_F(TableAccess, ErrorLogSeesTheOpenTablesAndCloseAllTablesClosesThem) {
+    addCompanies({"A1", "B1"});
+    ASSERT_TRUE(openTable(*findTable("USERLIST")));
+    workAreas().select("COMPANY");
+    LogFacts facts = gatherLogFacts();
+    ASSERT_EQ(2u, facts.tables.size());
+    EXPECT_EQ("COMPANY", facts.tables[0].alias);
+    EXPECT_TRUE(facts.tables[0].current);
+    EXPECT_EQ(2, facts.tables[0].recCount);
+    ASSERT_EQ(1u, facts.tables[0].indexes.size());
+    EXPECT_EQ("code", facts.tables[0].indexes[0].key);
+    EXPECT_TRUE(facts.tables[0].indexes[0].controlling);
+    EXPECT_FALSE(facts.tables[1].current);
+    closeAllTables();
+    EXPECT_EQ(nullptr, workAreas().table("COMPANY"));
+    EXPECT_EQ(nullptr, workAreas().table("USERLIST"));
 }
 
 }  // namespace
