@@ -124,7 +124,7 @@ bool Table::skipIndexed(long count) {
         if (!goBottom()) return false;
         ++count;
     }
-    if (!m_keysValid && m_indexes.size() > 1) ix.currentKey = computeKey(ix);
+    if (!m_keysValid) ix.currentKey = computeKey(ix);  // after a goTo the index position is the record's key
     for (; count > 0; --count) {
         if (!positionAt(ix.index->next(ix.currentKey, recNo()), true)) return false;
     }
