@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/settings.h"
+#include "batching/batch_plan.h"
 #include "batching/mixers.h"
 #include "data/catalogue.h"
 #include "data/helpers.h"
@@ -107,7 +108,7 @@ RunStart MixingRun::setUp() {
 
 // BATCHK without its question: the line's missing batch records.
 void MixingRun::planLine() {
-    // FIXME-PLANNER: BATCHK(true) once the batch planner has landed.
+    BATCHK(true);
 }
 
 // Counts the line's batch records from its first; the resume point is the
@@ -223,6 +224,7 @@ void MixingRun::closeSlotBatch(int n, double delivered, double error) {
     RunState& r = *m_state;
     const int b = ++r.slot(n).CMBATCH;
     writeBatchRecord(n, b, delivered);
+    if (m_observer) m_observer->batchRecorded(n, b, delivered, r.slot(n).CMTARGET);
     if (automaticCompensation()) compensate(n, error);
     if (b == r.NBATTOT && textOf(table("DETAIL"), "STAT") != "2") finishLine();
     else TARGETCHK(b + 1, n);

@@ -70,6 +70,8 @@ public:
     virtual void mixerChanged(int mixer) {}
     // The information line (CMINFO) changed.
     virtual void informationChanged() {}
+    // Slot `slot` recorded `delivered` kg for its batch `batch` (target `target`).
+    virtual void batchRecorded(int slot, int batch, double delivered, double target) {}
     // The run is over: `finished` when every batch was weighed and mixed,
     // false when it was stopped.
     virtual void runEnded(bool finished) {}

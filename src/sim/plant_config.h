@@ -26,11 +26,16 @@ std::optional<Fault> parseFault(std::string_view spec, std::string* error = null
 
 // One weigh hopper with its indicator. Rates in kilograms per second of plant
 // time, times in seconds of plant time.
+// The default flows suit the stage distances of ordinary formulas (the demo
+// site's among them): what is in the air when a stage closes (its rate times
+// the in-flight time: 6, 1.5 and 0.6 kg) stays below the distance to the next
+// cut-off, so a formula's large and medium stages stop short of its final
+// cut-off and the final stage lands within 0.6 kg of it.
 struct IndicatorConfig {
-    double largeRate = 60;       // flow of the large feed stage
-    double mediumRate = 20;      // medium stage
-    double smallRate = 5;        // small (final) stage
-    double inFlight = 0.4;       // seconds the flow goes on after each cut-off
+    double largeRate = 20;       // flow of the large feed stage
+    double mediumRate = 5;       // medium stage
+    double smallRate = 2;        // small (final) stage
+    double inFlight = 0.3;       // seconds the flow goes on after each cut-off
     double settle = 1.0;         // seconds the reading moves after the flow stops
     double dischargeRate = 150;  // emptying through the discharge output
     double startWeight = 0;      // hopper contents at start (weigh-out plants)

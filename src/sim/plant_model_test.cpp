@@ -79,6 +79,7 @@ TEST(PlantModelTest, SettlingShowsAsMovingUntilTheSettleTimeHasPassed) {
     PlantConfig c;
     c.indicators[1].settle = 2.0;
     c.indicators[1].inFlight = 0.5;
+    c.indicators[1].smallRate = 5;
     Line line(c);
     line.exchange(cmd(hp::kSetPointsUp, 1, {10, 0, 0, 0}));
     line.run(2.0);  // 5 kg/s small stage: cut-off at 10 kg after 2 s
@@ -105,6 +106,7 @@ TEST(PlantModelTest, WeighOutFeedsOutFromTheStartingWeight) {
 TEST(PlantModelTest, SpeedFactorRunsThePlantFaster) {
     PlantConfig c;
     c.speed = 10;
+    c.indicators[1] = {60, 20, 5, 0.4};
     Line line(c);
     line.exchange(cmd(hp::kSetPointsUp, 1, {480, 450, 350, 0}), 0.0);
     line.run(2.0);  // twenty seconds of plant time
