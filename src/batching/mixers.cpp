@@ -102,7 +102,7 @@ bool dischargeDone(RunState& run, int m) {
 // End signal: the end-of-batch output on -> "จบ Batch", NWTIME.
 bool endSignalOn(RunState& run, int m) {
     if (!setOutput(mixerPoints(m).endOutput, 1)) return false;
-    run.setMixerText(m, "จบ Batch");
+    run.setMixerText(m, T("จบ Batch"));
     run.mixer(m).NWTIME = now();
     return true;
 }

@@ -340,6 +340,8 @@ TEST_F(MixerTraceTest, BatchesAlternateBetweenIdleReadyMixers) {
     ASSERT_EQ(start(), RunStart::Running);
     ASSERT_TRUE(runToEnd());
     EXPECT_EQ(selection, (std::vector<int>{0, 1, 0}));  // output 5: mixer 1, 2, 1
+    for (const char* text : {"เริ่มผสม", "เวลาผสม = 5", "ปล่อย = 3", "จบ Batch", "รอการผสม"})
+        EXPECT_TRUE(contains(observer.mixerTexts[2], T(text))) << text;
 }
 
 TEST_F(MixerTraceTest, MixerNotReadyIsShownAndTheBatchGoesToTheOther) {
@@ -411,6 +413,7 @@ TEST_F(MixerTraceTest, BagModeLetsOneMixerAtATimeFromBagCheckToEnd) {
     EXPECT_FALSE(bothAtBag);
     EXPECT_TRUE(contains(observer.mixerTexts[2], T("รอปล่อย")));
     EXPECT_TRUE(contains(observer.mixerTexts[1], T("ตรวจเช็คถุง")));
+    EXPECT_TRUE(contains(observer.mixerTexts[1], T("จบ Batch")));
     EXPECT_EQ(observer.mixerTexts[1].back(), T("รอคำสั่ง"));
 }
 
