@@ -77,14 +77,14 @@ bool setField(CodeEditor& e, int table, const std::string& field, const std::str
 }
 
 // "N:AGG,QTY,BIG,FAST,SLOW,ADJUST,FEED"; a material that is marked is refused.
-bool applySlot(CodeEditor& e, const std::string& spec) {
-    const size_t colon = spec.find(':');
+bool applySlot(CodeEditor& e, const std::string& slotText) {
+    const size_t colon = slotText.find(':');
     double slot = 0;
-    if (colon == std::string::npos || !parseNumber(spec.substr(0, colon), slot) || slot < 1 || slot > kSlots ||
+    if (colon == std::string::npos || !parseNumber(slotText.substr(0, colon), slot) || slot < 1 || slot > kSlots ||
         slot != static_cast<int>(slot))
         return false;
     std::vector<std::string> parts;
-    std::string rest = spec.substr(colon + 1) + ",";
+    std::string rest = slotText.substr(colon + 1) + ",";
     for (size_t start = 0, comma; (comma = rest.find(',', start)) != std::string::npos; start = comma + 1)
         parts.push_back(rest.substr(start, comma - start));
     if (parts.size() != 7) return false;

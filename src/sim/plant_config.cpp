@@ -20,10 +20,10 @@ bool toNumber(std::string_view text, double& out) {
     return true;
 }
 
-std::vector<std::string> items(std::string_view spec) {
+std::vector<std::string> items(std::string_view faultText) {
     std::vector<std::string> out;
     std::string cur;
-    for (char c : spec) {
+    for (char c : faultText) {
         if (c == ',' || c == ' ' || c == '\t') {
             if (!cur.empty()) out.push_back(cur);
             cur.clear();
@@ -105,9 +105,9 @@ bool readPlant(const IniFile& ini, PlantConfig& c, std::string* error) {
 
 }  // namespace
 
-std::optional<Fault> parseFault(std::string_view spec, std::string* error) {
+std::optional<Fault> parseFault(std::string_view faultText, std::string* error) {
     Fault f;
-    for (const std::string& item : items(spec))
+    for (const std::string& item : items(faultText))
         if (!applyFaultItem(item, f, error)) return std::nullopt;
     return f;
 }
@@ -137,7 +137,7 @@ bool loadPlantConfig(const std::string& path, PlantConfig& config, std::string* 
 
 bool applyFaultOption(std::string_view option, PlantConfig& config, std::string* error) {
     size_t colon = option.find(':');
-    if (colon == std::string_view::npos) return fail(error, "--fault wants DEVICE:SPEC");
+    if (colon == std::string_view::npos) return fail(error, "--fault wants DEVICE:FAULT");
     std::string device(option.substr(0, colon));
     auto f = parseFault(option.substr(colon + 1), error);
     if (!f) return false;

@@ -22,7 +22,7 @@ struct Fault {
 // Reads "none", or items separated by commas or blanks: "silent", "late=2.5",
 // "pieces=3", "gap=0.4", "corrupt", "short", "extra=4". Nothing (and a reason
 // in `error`) for an unknown item or a bad number.
-std::optional<Fault> parseFault(std::string_view spec, std::string* error = nullptr);
+std::optional<Fault> parseFault(std::string_view faultText, std::string* error = nullptr);
 
 // One weigh hopper with its indicator. Rates in kilograms per second of plant
 // time, times in seconds of plant time.
@@ -68,7 +68,7 @@ struct PlantConfig {
 // NeverReady=1). False with a reason for a file that cannot be read or a bad value.
 bool loadPlantConfig(const std::string& path, PlantConfig& config, std::string* error);
 
-// Applies one --fault option "DEVICE:SPEC" where DEVICE is an indicator
+// Applies one --fault option "DEVICE:FAULT" where DEVICE is an indicator
 // address digit or "board".
 bool applyFaultOption(std::string_view option, PlantConfig& config, std::string* error);
 

@@ -158,7 +158,7 @@ TEST(PlantModelTest, NoAnswerWithoutADeviceOrForADamagedFrame) {
 
 TEST(PlantModelTest, FaultsShapeTheAnswer) {
     struct Case {
-        const char* spec;
+        const char* fault;
         size_t bytesAtOnce;  // taken right after the answer delay
         size_t bytesInAll;   // taken after 10 s
         char first;
@@ -169,9 +169,9 @@ TEST(PlantModelTest, FaultsShapeTheAnswer) {
         {"extra=4", 30, 30, 0x02},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.spec);
+        SCOPED_TRACE(c.fault);
         Line line;
-        line.plant.setIndicatorFault(1, *parseFault(c.spec));
+        line.plant.setIndicatorFault(1, *parseFault(c.fault));
         std::string a = line.exchange(cmd(hp::kRead, 1));
         EXPECT_EQ(a.size(), c.bytesAtOnce);
         a += line.exchange("", 10);

@@ -1,6 +1,6 @@
 // mixplant-sim: the plant simulator on a pseudo-terminal.
 //
-//   mixplant-sim --link PATH [--speed FACTOR] [--config FILE] [--fault DEVICE:SPEC]... [--trace]
+//   mixplant-sim --link PATH [--speed FACTOR] [--config FILE] [--fault DEVICE:FAULT]... [--trace]
 //
 // With --trace every frame heard is printed as "frame AA L" (address in two
 // hex digits, command letter), for training and for tests.
@@ -40,9 +40,9 @@ struct Options {
 
 int usage(const char* why) {
     std::fprintf(stderr, "mixplant-sim: %s\n"
-                         "usage: mixplant-sim --link PATH [--speed FACTOR] [--config FILE] [--fault DEVICE:SPEC]... [--trace]\n"
+                         "usage: mixplant-sim --link PATH [--speed FACTOR] [--config FILE] [--fault DEVICE:FAULT]... [--trace]\n"
                          "  DEVICE: an indicator address digit or \"board\"\n"
-                         "  SPEC:   silent | late=S | pieces=N,gap=S | corrupt | short | extra=N | none\n",
+                         "  FAULT:  silent | late=S | pieces=N,gap=S | corrupt | short | extra=N | none\n",
                  why);
     return 2;
 }
