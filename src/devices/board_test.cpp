@@ -2,14 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "devices/frame_bytes.h"
+
 namespace mp {
 namespace {
 
-std::string bytes(std::initializer_list<int> list) {
-    std::string s;
-    for (int b : list) s += static_cast<char>(b);
-    return s;
-}
+using frametest::bytes;
 
 TEST(BoardFrameTest, WorkedExamplesAsExactBytes) {
     std::string out(16, '0');

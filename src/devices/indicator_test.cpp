@@ -2,14 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "devices/frame_bytes.h"
+
 namespace mp {
 namespace {
 
-std::string bytes(std::initializer_list<int> list) {
-    std::string s;
-    for (int b : list) s += static_cast<char>(b);
-    return s;
-}
+using frametest::bytes;
 
 std::string frameOf(int code, int address, std::array<double, 4> v = {0, 0, 0, 0},
                     const char* type = "HP04", double factor = 10) {
