@@ -8,6 +8,7 @@
 #include "data/table_access.h"
 #include "platform/runtime/cp874.h"
 #include "platform/runtime/dayclock.h"
+#include "platform/runtime/error.h"
 #include "platform/runtime/operator.h"
 
 namespace mp {
@@ -168,6 +169,7 @@ PlanOutcome planBatches(bool silent) {
 }
 
 bool BATCHK(bool silent) {
+    MP_CALL_LEVEL("BATCHK");
     planBatches(silent);
     return true;
 }

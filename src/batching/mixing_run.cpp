@@ -13,6 +13,7 @@
 #include "devices/indicator.h"
 #include "devices/link.h"
 #include "platform/runtime/cp874.h"
+#include "platform/runtime/error.h"
 #include "platform/runtime/numtext.h"
 #include "platform/runtime/operator.h"
 
@@ -68,6 +69,7 @@ bool MixingRun::refuseFinishedLine() {
 }
 
 RunStart MixingRun::setUp() {
+    MP_CALL_LEVEL("MIXPROC");
     cleanUp();
     xbase::Table* detail = table("DETAIL");
     if (!detail || !table("FORMULA") || !table("BATCHING") || detail->eof()) return RunStart::NoTables;
@@ -182,6 +184,7 @@ void MixingRun::startValues(int resumePoint) {
 }
 
 void MixingRun::TARGETCHK(int batch, int n) {
+    MP_CALL_LEVEL("TARGETCHK");
     SlotState& s = m_state->slot(n);
     double target = 0;
     xbase::Table* batching = table("BATCHING");
@@ -193,6 +196,7 @@ void MixingRun::TARGETCHK(int batch, int n) {
 }
 
 void MixingRun::tick() {
+    MP_CALL_LEVEL("RCOMM");
     if (!m_state) return;
     RunState& r = *m_state;
     RCOMMTB(r);
@@ -288,6 +292,7 @@ void MixingRun::finishLine() {
 // ---- the end ----------------------------------------------------------------
 
 void MixingRun::cleanUp() {
+    MP_CALL_LEVEL("PROCBRK");
     if (!m_state) return;
     RunState& r = *m_state;
     if (m_lineOpen) {

@@ -4,6 +4,7 @@
 #include "data/table_access.h"
 #include "platform/runtime/cp874.h"
 #include "platform/runtime/dayclock.h"
+#include "platform/runtime/error.h"
 #include "platform/runtime/operator.h"
 
 namespace mp {
@@ -61,6 +62,7 @@ bool OrderScreenModel::open() {
 void OrderScreenModel::close() { closeProductionTables(); }
 
 void OrderScreenModel::display() {
+    MP_CALL_LEVEL("PROCDISP");
     m_lineCount = upkeepOrderLines();
     xbase::Table* w = wdata();
     m_marked = w && !w->eof() && w->deleted();

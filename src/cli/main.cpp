@@ -15,6 +15,7 @@
 #include "cli/terminal_operator.h"
 #include "errors/errorsys.h"
 #include "errors/terminal_dialog.h"
+#include "platform/runtime/error.h"
 
 namespace {
 
@@ -102,7 +103,10 @@ int main(int argc, char** argv) {
 
     mp::Startup startup(ctx.iniPath);
     ctx.iniPath = startup.iniPath();
-    const int status = mp::cli::commands().at(ctx.command).run(ctx);
+    // The command word is the outermost level of the error log's "Stack Calls".
+    const mp::cli::Command& command = mp::cli::commands().at(ctx.command);
+    MP_CALL_LEVEL(command.name);
+    const int status = command.run(ctx);
     std::fflush(stdout);
     return status;
 }

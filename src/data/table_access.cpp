@@ -136,6 +136,7 @@ void unlockAll() {
 bool OPEN(const std::string& folder, const std::string& file, const std::string& keyExpression, bool exclusive,
           const std::string& description, const std::string& indexFile, const std::string& alias) {
     MP_CALL_LEVEL("OPEN");
+    MP_CALL_LEVEL("OPEN");
     const std::string name = alias.empty() ? file : alias;
     workAreas().close(name);
     const std::string base = folder + file;
@@ -163,6 +164,7 @@ bool openTable(const TableDef& t, bool exclusive) {
 
 bool NET_USE(const std::string& path, bool exclusive, double limit, const std::string& alias) {
     MP_CALL_LEVEL("NET_USE");
+    MP_CALL_LEVEL("NET_USE");
     DayClock& clock = dayClock();
     const double start = clock.seconds();
     xbase::OpenOptions options;
@@ -177,18 +179,21 @@ bool NET_USE(const std::string& path, bool exclusive, double limit, const std::s
 }
 
 bool REC_LOCK(double limit) {
+    MP_CALL_LEVEL("REC_LOCK");
     xbase::Table* t = currentTable();
     if (!t || t->eof()) return false;
     return withRetries(limit, [t] { return t->lockRecord(); }, [] { return true; });
 }
 
 bool FIL_LOCK(double limit) {
+    MP_CALL_LEVEL("FIL_LOCK");
     xbase::Table* t = currentTable();
     if (!t) return false;
     return withRetries(limit, [t] { return t->lockFile(); }, [] { return true; });
 }
 
 bool ADD_REC(double limit) {
+    MP_CALL_LEVEL("ADD_REC");
     xbase::Table* t = currentTable();
     if (!t) return false;
     // Only a busy append lock is worth waiting for; any other failure has
@@ -197,6 +202,7 @@ bool ADD_REC(double limit) {
 }
 
 bool E_SEEK(const std::string& key) {
+    MP_CALL_LEVEL("E_SEEK");
     xbase::Table* t = currentTable();
     if (!t) return true;
     const std::string after = nextGroup(key);
@@ -210,6 +216,7 @@ bool E_SEEK(const std::string& key) {
 }
 
 std::string CONSEC(const std::string& mode, double start) {
+    MP_CALL_LEVEL("CONSEC");
     MP_CALL_LEVEL("CONSEC");
     std::string result = "0000000000";
     const TableDef& def = *findTable("CONSEC");

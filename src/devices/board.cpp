@@ -6,6 +6,7 @@
 #include "data/helpers.h"
 #include "devices/device_state.h"
 #include "devices/link.h"
+#include "platform/runtime/error.h"
 
 namespace mp {
 namespace {
@@ -49,6 +50,7 @@ void applyBoardMode(std::string& poutput, char mode, int output, int value) {
 }
 
 bool IOCONTROL(char mode, int output, int value) {
+    MP_CALL_LEVEL("IOCONTROL");
     DeviceValues& dv = deviceValues();
     applyBoardMode(dv.POUTPUT, mode, output, value);
     SerialLine& line = serialLine();

@@ -9,6 +9,7 @@
 #include "devices/indicator.h"
 #include "devices/link.h"
 #include "platform/runtime/cp874.h"
+#include "platform/runtime/error.h"
 #include "platform/runtime/operator.h"
 
 namespace mp {
@@ -31,6 +32,7 @@ DeviceRightsCheck& rightsCheck() {
 }  // namespace
 
 bool IOZERO(const std::function<void(int, bool)>& slotDone) {
+    MP_CALL_LEVEL("IOZERO");
     DeviceValuesScope values(false);
     LineSession line;
     if (!line.isOpen()) return false;

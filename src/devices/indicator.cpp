@@ -121,6 +121,7 @@ double indicatorReplyWeight(std::string_view reply, double factor) {
 double indicatorFactor() { return numberOf(settings().CDFIX); }
 
 bool HP_COMM(int slot, int code, double v1, double v2, double v3, double v4, bool refresh) {
+    MP_CALL_LEVEL("HP_COMM");
     const Settings& s = settings();
     int address = slotAddress(slot, s.CMPORT);
     if (address == 0) return false;

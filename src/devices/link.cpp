@@ -5,6 +5,7 @@
 #include "app/settings.h"
 #include "platform/runtime/cp874.h"
 #include "platform/runtime/dayclock.h"
+#include "platform/runtime/error.h"
 #include "platform/runtime/operator.h"
 
 namespace mp {
@@ -96,6 +97,7 @@ SerialLine& serialLine() {
 }
 
 bool COPEN() {
+    MP_CALL_LEVEL("COPEN");
     closeLine();
     const Settings& s = settings();
     if (!serialLine().open(s.CCPORT, s.VARFILE)) {

@@ -321,7 +321,10 @@ Value Evaluation::iif(const Node& n) {
     return eval(c.logical() ? n.b : n.c);
 }
 
+// The called function is a level of the error log's "Stack Calls" while its
+// arguments are worked out and while it runs.
 Value Evaluation::call(const Node& n) {
+    MP_CALL_LEVEL(n.name.c_str());
     const FunctionEntry* f = n.function ? n.function : findFunction(n.name);
     if (!f) fault(gen::kNoFunction, subcode::kUndefinedFunction, "Undefined function", n.name);
     Arguments args;

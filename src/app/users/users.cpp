@@ -5,6 +5,7 @@
 #include "data/catalogue.h"
 #include "data/table_access.h"
 #include "platform/runtime/cp874.h"
+#include "platform/runtime/error.h"
 #include "platform/runtime/operator.h"
 
 namespace mp {
@@ -124,6 +125,7 @@ bool findUser(const std::string& code) {
 }
 
 bool USERCHK(const std::string& code, const std::string& password) {
+    MP_CALL_LEVEL("USERCHK");
     if (!openUsers()) return false;
     bool match = false;
     if (password.size() <= kPasswordWidth && findUser(code)) {
@@ -141,6 +143,7 @@ bool USERCHK(const std::string& code, const std::string& password) {
 int userLevel(int area) { return rightsLevel(settings().CTRUSTEE, area); }
 
 bool AUTHCHK(int area, int level) {
+    MP_CALL_LEVEL("AUTHCHK");
     if (level <= userLevel(area)) return true;
     operatorUi().alert(T("คุณไม่มีอำนาจที่จะใช้คำสั่งนี้"), T("  ส่วนการกำหนดอำนาจ"));
     return false;
