@@ -1,48 +1,20 @@
 // Runs the real mixplant-cli in a fresh folder, as the plant or a script would.
 
-#include <gtest/gtest.h>
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
 
+#include "cli/cli_test_support.h"
+
 namespace {
 
 namespace fs = std::filesystem;
+using mp::clitest::Outcome;
+using mp::clitest::slurp;
 
-struct Outcome {
-    int status = -1;
-    std::string out, err;
-};
-
-class CliTest : public ::testing::Test {
+class CliTest : public mp::clitest::CliFixture {
 protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/mp_cli_XXXXXX";
-        m_dir = mkdtemp(tmpl);
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
-    static std::string slurp(const fs::path& p) {
-        std::ifstream f(p, std::ios::binary);
-        std::stringstream ss;
-        ss << f.rdbuf();
-        return ss.str();
-    }
-    // Runs the program in the test folder with standard input closed.
-    Outcome run(const std::string& args) const {
-        const std::string cmd = "cd '" + m_dir + "' && '" MIXPLANT_CLI "' " + args +
-                                " >stdout.txt 2>stderr.txt <&-";
-        Outcome r;
-        const int raw = std::system(cmd.c_str());
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = slurp(fs::path(m_dir) / "stdout.txt");
-        r.err = slurp(fs::path(m_dir) / "stderr.txt");
-        return r;
-    }
     static std::map<std::string, std::string> values(const std::string& out) {
         std::map<std::string, std::string> v;
         std::istringstream in(out);
@@ -52,14 +24,12 @@ protected:
         }
         return v;
     }
-
-    std::string m_dir;
 };
 
 TEST_F(CliTest, SettingsOnAFirstStartCreatesMainIni) {
     const Outcome r = run("settings");
     ASSERT_EQ(r.status, 0) << r.err;
-    const std::string ini = slurp(fs::path(m_dir) / "MAIN.INI");
+    const std::string ini = slurp(path("MAIN.INI"));
     size_t keys = 0;
     std::istringstream in(ini);
     for (std::string line; std::getline(in, line);) keys += line.find('=') != std::string::npos;

@@ -1,42 +1,20 @@
 // mixplant-cli eval, run as a script would run it, in a fresh folder.
 
-#include <gtest/gtest.h>
-#include <sys/wait.h>
+#include <algorithm>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include "cli/cli_test_support.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-class EvalCommand : public ::testing::Test {
+class EvalCommand : public mp::clitest::CliFixture {
 protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/mp_eval_XXXXXX";
-        m_dir = mkdtemp(tmpl);
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
-    static std::string slurp(const fs::path& p) {
-        std::ifstream f(p, std::ios::binary);
-        std::stringstream ss;
-        ss << f.rdbuf();
-        return ss.str();
-    }
     // Runs `mixplant-cli eval EXPR`; the expression is passed in double quotes (none of the cases holds a dollar sign).
     int eval(const std::string& expression, std::string& out, std::string& err) const {
-        const std::string cmd = "cd '" + m_dir + "' && '" MIXPLANT_CLI "' eval \"" + expression +
-                                "\" >stdout.txt 2>stderr.txt <&-";
-        const int raw = std::system(cmd.c_str());
-        out = slurp(fs::path(m_dir) / "stdout.txt");
-        err = slurp(fs::path(m_dir) / "stderr.txt");
-        return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        const mp::clitest::Outcome r = run("eval \"" + expression + "\"");
+        out = r.out;
+        err = r.err;
+        return r.status;
     }
-
-    std::string m_dir;
 };
 
 TEST_F(EvalCommand, PrintsTheTypeLetterAndTheTextForm) {
@@ -70,6 +48,23 @@ TEST_F(EvalCommand, AFailingExpressionShowsTheHandlersMessageAndExitsWith3) {
         EXPECT_EQ(out, "") << c.expression;
         EXPECT_NE(err.find(c.message), std::string::npos) << c.expression << ": " << err;
     }
+}
+
+// The error log's "Stack Calls" lists the open levels from the innermost
+// outwards: the functions being called, then the command word.
+TEST_F(EvalCommand, TheErrorLogListsTheCallLevels) {
+    std::string out, err;
+    ASSERT_EQ(eval("LEN(UPPER(NOSUCH))", out, err), 3) << err;
+    std::string log = mp::clitest::slurp(path("Error.log"));
+    log.erase(std::remove(log.begin(), log.end(), '\r'), log.end());  // the log's lines end in CR LF
+    const size_t section = log.find("Stack Calls\n===========\n");
+    ASSERT_NE(section, std::string::npos) << log;
+    const std::vector<std::string> levels =
+        mp::clitest::split(log.substr(section, log.find("\n\n", section) - section));
+    ASSERT_EQ(levels.size(), 5u) << log;
+    const char* expected[] = {"evaluator.cpp => UPPER(", "evaluator.cpp => LEN(", "main.cpp => eval("};
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(levels[i + 2].rfind(std::string("   Called from: ") + expected[i], 0), 0u) << levels[i + 2];
 }
 
 }  // namespace

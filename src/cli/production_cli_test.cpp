@@ -2,60 +2,29 @@
 // refusals and their exit status, and eight processes creating orders and
 // lines on one site at once.
 
-#include <gtest/gtest.h>
-#include <sys/wait.h>
-
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
+#include <string>
 #include <vector>
+
+#include "cli/cli_test_support.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+using mp::clitest::Outcome;
+using mp::clitest::split;
 
-struct Outcome {
-    int status = -1;
-    std::string out, err;
-};
-
-std::string slurp(const fs::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    std::stringstream ss;
-    ss << f.rdbuf();
-    return ss.str();
-}
-
-std::vector<std::string> split(const std::string& text, char sep) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string l; std::getline(in, l, sep);) out.push_back(l);
-    return out;
-}
-
-class ProductionCli : public ::testing::Test {
+class ProductionCli : public mp::clitest::CliFixture {
 protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/mp_prod_XXXXXX";
-        m_dir = mkdtemp(tmpl);
-        ASSERT_EQ(cli("init-site --demo").status, 0);
+        CliFixture::SetUp();
+        makeDemoSite();
     }
-    void TearDown() override { fs::remove_all(m_dir); }
 
-    std::string base() const { return "'" MIXPLANT_CLI "' --ini MAIN.INI --user ADMIN --password ADMIN "; }
-    Outcome cli(const std::string& args) const {
-        const std::string cmd =
-            "cd '" + m_dir + "' && " + base() + args + " >stdout.txt 2>stderr.txt <&-";
-        Outcome r;
-        const int raw = std::system(cmd.c_str());
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = slurp(fs::path(m_dir) / "stdout.txt");
-        r.err = slurp(fs::path(m_dir) / "stderr.txt");
-        return r;
-    }
+    std::string base() const { return mp::clitest::cliCommand() + "--ini MAIN.INI --user ADMIN --password ADMIN "; }
+    // Runs a command as ADMIN on the demo site.
+    Outcome cli(const std::string& args) const { return run("--ini MAIN.INI --user ADMIN --password ADMIN " + args); }
     // Rows of `tables dump TABLE` as field maps.
     std::vector<std::map<std::string, std::string>> dump(const std::string& table) const {
         Outcome o = cli("tables dump " + table);
@@ -72,7 +41,6 @@ protected:
         }
         return out;
     }
-    std::string m_dir;
 };
 
 TEST_F(ProductionCli, RefusedEntriesExitOneAndWriteNothing) {

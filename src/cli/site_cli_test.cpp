@@ -2,9 +2,6 @@
 // read back by an independent reader (Perl's XBase module), the login, the
 // rights of the user commands, tables check and dump.
 
-#include <gtest/gtest.h>
-#include <sys/wait.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +9,7 @@
 #include <sstream>
 #include <vector>
 
+#include "cli/cli_test_support.h"
 #include "platform/runtime/cp874.h"
 #include "platform/runtime/error.h"
 #include "platform/xbase/table.h"
@@ -19,54 +17,20 @@
 namespace {
 
 namespace fs = std::filesystem;
+using mp::clitest::Outcome;
+using mp::clitest::slurp;
 
-struct Outcome {
-    int status = -1;
-    std::string out, err;
-};
+std::vector<std::string> lines(const std::string& text) { return mp::clitest::split(text); }
 
-std::string slurp(const fs::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    std::stringstream ss;
-    ss << f.rdbuf();
-    return ss.str();
-}
-
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string l; std::getline(in, l);) out.push_back(l);
-    return out;
-}
-
-class SiteCli : public ::testing::Test {
+class SiteCli : public mp::clitest::CliFixture {
 protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/mp_site_XXXXXX";
-        m_dir = mkdtemp(tmpl);
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
-    Outcome run(const std::string& args, const std::string& env = "") const {
-        const std::string cmd = "cd '" + m_dir + "' && " + env + " '" MIXPLANT_CLI "' " + args +
-                                " >stdout.txt 2>stderr.txt <&-";
-        Outcome r;
-        const int raw = std::system(cmd.c_str());
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        r.out = slurp(fs::path(m_dir) / "stdout.txt");
-        r.err = slurp(fs::path(m_dir) / "stderr.txt");
-        return r;
-    }
-    Outcome as(const std::string& user, const std::string& pw, const std::string& args) const {
-        return run("--user " + user + " --password '" + pw + "' " + args);
-    }
     // The Perl reader's lines for a table (and its index).
     std::vector<std::string> oracle(const std::string& dbf, const std::string& ntx = "") const {
         const std::string cmd = "perl '" MIXPLANT_SOURCE_DIR "/src/platform/xbase/xbase_oracle.pl' '" + m_dir + "/" +
                                 dbf + "' " + (ntx.empty() ? "" : "'" + m_dir + "/" + ntx + "'") + " >" + m_dir +
                                 "/oracle.txt 2>&1";
-        EXPECT_EQ(0, std::system(cmd.c_str())) << slurp(fs::path(m_dir) / "oracle.txt");
-        return lines(slurp(fs::path(m_dir) / "oracle.txt"));
+        EXPECT_EQ(0, std::system(cmd.c_str())) << slurp(path("oracle.txt"));
+        return lines(slurp(path("oracle.txt")));
     }
     // Field values of the reader's record lines: name -> value.
     static std::map<std::string, std::string> fields(const std::string& rLine) {
@@ -79,8 +43,6 @@ protected:
         }
         return out;
     }
-
-    std::string m_dir;
 };
 
 TEST_F(SiteCli, DemoSiteReadsInAnotherReaderAndItsIndexesWalkInKeyOrder) {
