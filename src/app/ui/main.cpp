@@ -7,7 +7,7 @@
 #include "app/startup.h"
 #include "app/ui/main_window.h"
 #include "app/ui/shell_dialogs.h"
-#include "app/ui/user_directory.h"
+#include "data/table_access.h"
 #include "errors/errorsys.h"
 #include "errors/ui/qt_error_dialog.h"
 #include "platform/qtkit/fonts.h"
@@ -26,6 +26,7 @@ QFont screenFont() {  // OFONT0
 
 int main(int argc, char** argv) {
     mp::ERRORSYS();  // before any other work
+    mp::installTableLayer();  // the work areas: USERLIST for the login, "close all tables" for the exit
     QApplication app(argc, argv);
     mp::QtOperator op;
     mp::ScopedOperator operatorGuard(&op);
@@ -39,11 +40,11 @@ int main(int argc, char** argv) {
     const QFont font0 = screenFont();
     app.setFont(font0);
 
-    if (!mp::runLogin(nullptr, mp::userDirectory(), font0, [&font0] { mp::runWelcomeText(nullptr, font0); }))
+    if (!mp::runLogin(nullptr, font0, [&font0] { mp::runWelcomeText(nullptr, font0); }))
         return 0;
     int code = 0;
     {
-        mp::MainWindow window(mp::userDirectory(), font0);
+        mp::MainWindow window(font0);
         op.setParent(&window);
         errorDialog.setParent(&window);
         window.showMaximized();

@@ -19,7 +19,8 @@
 
 #include "app/settings.h"
 #include "app/ui/shell_dialogs.h"
-#include "app/ui/user_directory.h"
+#include "app/ui/user_dialogs.h"
+#include "app/users/users.h"
 #include "platform/qtkit/desktop.h"
 #include "platform/qtkit/messages.h"
 #include "platform/qtkit/text.h"
@@ -117,7 +118,7 @@ const std::vector<ShellEntry>& buttonEntries() {
     return entries;
 }
 
-MainWindow::MainWindow(UserDirectory& users, const QFont& font) : m_users(users), m_font(font) {
+MainWindow::MainWindow(const QFont& font) : m_font(font) {
     setWindowTitle(q(kTitle) + qs(settings().CHLINE));
     setFont(font);
     QPalette pal = palette();
@@ -133,6 +134,8 @@ MainWindow::MainWindow(UserDirectory& users, const QFont& font) : m_users(users)
         if (!startProgram(findTextEditor()))
             messageBox(this, MessageKind::Alert, T("ไม่พบโปรแกรม Text Editor ในเครื่องนี้"), T("เรียกใช้ Text Editor"));
     };
+    // The users with their password and rights, until the code tables' own screens stand.
+    m_functions[Fn::CodeUser] = [this] { runUserList(this, m_font); };
     m_functions[Fn::Printer] = [this] {
         QPrinter printer;
         QPrintDialog dialog(&printer, this);
@@ -148,7 +151,7 @@ MainWindow::MainWindow(UserDirectory& users, const QFont& font) : m_users(users)
 void MainWindow::setFunction(Fn fn, std::function<void()> run) { m_functions[fn] = std::move(run); }
 
 void MainWindow::activate(const ShellEntry& entry) {
-    if (entry.area > 0 && !m_users.authorize(entry.area, entry.level)) return;
+    if (entry.area > 0 && !AUTHCHK(entry.area, entry.level)) return;
     run(entry.fn, entry.message);
 }
 

@@ -12,8 +12,6 @@ class QAction;
 
 namespace mp {
 
-class UserDirectory;
-
 // The functions the main window starts. Function areas register themselves
 // with setFunction(); one that is not there yet says so in a short box.
 enum class Fn {
@@ -45,7 +43,7 @@ const std::vector<ShellEntry>& buttonEntries();  // the ten buttons
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    MainWindow(UserDirectory& users, const QFont& font);
+    explicit MainWindow(const QFont& font);
 
     void setFunction(Fn fn, std::function<void()> run);
     // Runs an entry as the menu or the button would: the guard, then the function.
@@ -69,7 +67,6 @@ private:
     void tick();
     void showHover(const QString& text);
 
-    UserDirectory& m_users;
     QFont m_font;
     std::map<Fn, std::function<void()>> m_functions;
     QLabel* m_message = nullptr;

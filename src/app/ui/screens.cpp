@@ -1,7 +1,9 @@
 // mixplant-screens: pictures of the operator program's screens for the
 // documentation, taken off screen. `mixplant-screens <folder>` writes
-// login.png, main-window.png, main-menu.png, exit.png, error-dialog.png and
-// reads its pictures from ./library/ (run it in a site folder).
+// login.png, main-window.png, main-menu.png, exit.png, error-dialog.png,
+// password.png, rights.png, level-legend.png and user-list.png, and reads its
+// pictures from ./library/ (run it in a site folder). The user dialogs are
+// shown over a scratch site made in a temporary folder.
 
 #include <QApplication>
 #include <QDialog>
@@ -14,7 +16,13 @@
 #include "app/settings.h"
 #include "app/ui/main_window.h"
 #include "app/ui/shell_dialogs.h"
-#include "app/ui/user_directory.h"
+#include "app/ui/user_dialogs.h"
+#include "app/users/password_cipher.h"
+#include "app/users/users.h"
+#include "data/site_setup.h"
+#include "platform/runtime/cp874.h"
+#include "data/table_access.h"
+#include <QTemporaryDir>
 #include "errors/ui/qt_error_dialog.h"
 #include "platform/qtkit/fonts.h"
 #include "platform/qtkit/text.h"
@@ -46,16 +54,8 @@ void grabNextModal(const char* name) {
     });
 }
 
-// Users are not asked: the pictures show the screens only.
-class NobodyAsked : public mp::UserDirectory {
-public:
-    bool check(const std::string&, const std::string&) override { return false; }
-    bool authorize(int, int) override { return false; }
-};
-
 void mainWindowPictures(const QFont& font) {
-    NobodyAsked users;
-    mp::MainWindow window(users, font);
+    mp::MainWindow window(font);
     window.resize(1280, 1000);
     window.show();
     QApplication::processEvents();
@@ -87,6 +87,41 @@ void errorDialogPicture() {
     mp::QtErrorDialog().show(c);
 }
 
+// The password, rights and legend dialogs and the user list over a scratch
+// site with two users; the supervisor is logged in.
+bool userDialogPictures(const QFont& font) {
+    QTemporaryDir dir;
+    mp::Settings& s = mp::settings();
+    const std::string root = dir.path().toStdString();
+    s.CDRV1 = root + "/";
+    s.CDRV2 = root + "/PROD/";
+    s.CDRV3 = root + "/BACKUP/";
+    s.CDRV4 = root + "/WORK/";
+    std::string why;
+    if (!mp::createSiteFolders(why) || !mp::createPermanentTables() || !mp::openTable(*mp::findTable("USERLIST"))) {
+        std::fprintf(stderr, "no scratch site: %s\n", why.c_str());
+        return false;
+    }
+    mp::appendRecord("USERLIST", {{"CODE", mp::Value("SUP")}, {"NAME", mp::Value(mp::T("หัวหน้าฝ่ายผลิต"))},
+                                  {"PASS_W", mp::Value(mp::encipherPassword("123456"))},
+                                  {"TRUSTEE", mp::Value(std::string(42, '6'))}});
+    mp::appendRecord("USERLIST", {{"CODE", mp::Value("OPR1")}, {"NAME", mp::Value(mp::T("พนักงานควบคุมเครื่อง"))},
+                                  {"PASS_W", mp::Value(mp::encipherPassword("      "))},
+                                  {"TRUSTEE", mp::Value("31100000100011")}});
+    mp::workAreas().closeAll();
+    if (!mp::USERCHK("SUP", "123456") || !mp::openUsers() || !mp::findUser("OPR1")) return false;
+    grabNextModal("password.png");
+    mp::runPasswordDialog(nullptr, font);
+    grabNextModal("rights.png");
+    mp::runRightsDialog(nullptr, font);
+    grabNextModal("level-legend.png");
+    mp::runLevelLegend(nullptr, font);
+    mp::workAreas().closeAll();
+    grabNextModal("user-list.png");
+    mp::runUserList(nullptr, font);
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -103,10 +138,11 @@ int main(int argc, char** argv) {
     QFont font = mp::makeFont(s.CFONT[0], mp::numberOf(s.CWIDTH[0]), mp::numberOf(s.CHEIGHT[0]), mp::FontUse::Screen);
     app.setFont(font);
 
-    NobodyAsked users;
     grabNextModal("login.png");
-    mp::runLogin(nullptr, users, font, {});
+    mp::runLogin(nullptr, font, {});
     mainWindowPictures(font);
     errorDialogPicture();
+    mp::installTableLayer();
+    if (!userDialogPictures(font)) ++g_failed;
     return g_failed ? 1 : 0;
 }

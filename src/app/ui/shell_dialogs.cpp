@@ -4,7 +4,7 @@
 
 #include "app/settings.h"
 #include "app/startup.h"
-#include "app/ui/user_directory.h"
+#include "app/users/users.h"
 #include "platform/qtkit/dialog.h"
 #include "platform/qtkit/messages.h"
 #include "platform/qtkit/widgets.h"
@@ -24,11 +24,11 @@ const char* const kCancel = "&ยกเลิก";
 
 using namespace shelltext;
 
-bool runLogin(QWidget* parent, UserDirectory& users, const QFont& font, std::function<void()> welcome) {
+bool runLogin(QWidget* parent, const QFont& font, std::function<void()> welcome) {
     KitDialog dlg(parent, T(kLoginTitle), 490, 540, font);
     KitDialog* d = &dlg;
-    auto tryLogin = [d, &users] {
-        if (users.check(d->value("code"), d->value("password"))) {
+    auto tryLogin = [d] {
+        if (USERCHK(d->value("code"), d->value("password"))) {
             d->accept();
             return;
         }

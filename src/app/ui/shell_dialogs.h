@@ -8,12 +8,11 @@ class QWidget;
 
 namespace mp {
 
-class UserDirectory;
-
-// PASSWORD: the login dialog, until a user matches or the operator cancels.
-// `welcome` runs when the picture is clicked (WELMESS). True when a user
-// has logged in (CUSER is set).
-bool runLogin(QWidget* parent, UserDirectory& users, const QFont& font, std::function<void()> welcome);
+// PASSWORD: the login dialog, until USERCHK finds the user in USERLIST or
+// the operator cancels. `welcome` runs when the picture is clicked (WELMESS).
+// True when a user has logged in (CUSER is set); otherwise all tables have
+// been closed.
+bool runLogin(QWidget* parent, const QFont& font, std::function<void()> welcome);
 
 // FINISH: the exit confirmation. True when the operator confirms; then all
 // tables are closed. Cancel changes nothing.

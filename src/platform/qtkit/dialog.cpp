@@ -86,6 +86,7 @@ QWidget* KitDialog::makeControl(const ControlSpec& spec) {
     case ControlKind::DefaultButton:
     case ControlKind::CancelButton:
     case ControlKind::PictureButton:
+    case ControlKind::CancelPictureButton:
         return makeButton(spec);
     case ControlKind::Picture: {
         auto* view = new PictureView(spec.text, size, this);
@@ -126,13 +127,13 @@ QWidget* KitDialog::makeEntry(const ControlSpec& spec) {
 
 QWidget* KitDialog::makeButton(const ControlSpec& spec) {
     QSize size(spec.width * kUnit, spec.height * kUnit);
-    QPushButton* button = spec.kind == ControlKind::PictureButton
-                              ? new mp::PictureButton(spec.text, spec.tooltip, size, this)
-                              : new QPushButton(qs(spec.text), this);
+    bool picture = spec.kind == ControlKind::PictureButton || spec.kind == ControlKind::CancelPictureButton;
+    bool cancel = spec.kind == ControlKind::CancelButton || spec.kind == ControlKind::CancelPictureButton;
+    QPushButton* button = picture ? new mp::PictureButton(spec.text, spec.tooltip, size, this)
+                                  : new QPushButton(qs(spec.text), this);
     button->setAutoDefault(false);
     if (spec.kind == ControlKind::DefaultButton) button->setDefault(true);
-    if (spec.kind == ControlKind::CancelButton) button->setFocusPolicy(Qt::TabFocus);  // a click leaves the entry as it is
-    bool cancel = spec.kind == ControlKind::CancelButton;
+    if (cancel) button->setFocusPolicy(Qt::TabFocus);  // a click leaves the entry as it is
     auto action = spec.action;
     connect(button, &QPushButton::clicked, this, [this, cancel, action] {
         if (!clickAllowed() && !cancel) return;

@@ -23,6 +23,7 @@ enum class ControlKind {
     DefaultButton,  // push button pressed by Enter on a button row
     CancelButton,   // push button that is the dialog's cancel: no validation of the entry left
     PictureButton,  // text = picture file, tooltip
+    CancelPictureButton,  // a picture button that is the dialog's cancel
     Picture,        // text = picture file; with an action a click runs it
     TextBox,        // multi-line text that can be scrolled and typed in
     ListBox,        // items, one per line

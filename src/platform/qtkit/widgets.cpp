@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QTimer>
@@ -45,6 +46,18 @@ QPixmap loadPicture(const std::string& file, QSize fallbackSize) {
 }
 
 QCursor handCursor() { return QCursor(Qt::PointingHandCursor); }
+
+void fitToWidth(QLabel* label) {
+    QFont f = label->font();
+    const bool pixels = f.pixelSize() > 0;
+    const double full = pixels ? f.pixelSize() : f.pointSizeF();
+    for (double size = full; size >= full * 0.75; size -= full / 20) {
+        if (pixels) f.setPixelSize(static_cast<int>(size));
+        else f.setPointSizeF(size);
+        if (QFontMetrics(f).horizontalAdvance(label->text()) <= label->width()) break;
+    }
+    label->setFont(f);
+}
 
 // ---- PictureEdit ----
 

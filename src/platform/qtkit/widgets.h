@@ -25,6 +25,9 @@ QPixmap loadPicture(const std::string& file, QSize fallbackSize = QSize(48, 48))
 QPixmap placeholderPicture(QSize size);
 // The hand cursor over pictures that can be clicked and over picture buttons.
 QCursor handCursor();
+// A caption wider than its place in the screen's font is drawn a little
+// smaller (down to three quarters of the size), so it is not cut off.
+void fitToWidth(QLabel* label);
 
 // An entry field with an edit picture and a fixed-length buffer that typing
 // overwrites (see EditPicture). A validation runs when the entry is left by
