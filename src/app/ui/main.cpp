@@ -7,7 +7,10 @@
 #include "app/startup.h"
 #include "app/ui/main_window.h"
 #include "app/ui/shell_dialogs.h"
+#include "app/users/users.h"
 #include "data/table_access.h"
+#include "devices/device_ops.h"
+#include "devices/ui/device_test_dialog.h"
 #include "errors/errorsys.h"
 #include "errors/ui/qt_error_dialog.h"
 #include "platform/qtkit/fonts.h"
@@ -27,6 +30,7 @@ QFont screenFont() {  // OFONT0
 int main(int argc, char** argv) {
     mp::ERRORSYS();  // before any other work
     mp::installTableLayer();  // the work areas: USERLIST for the login, "close all tables" for the exit
+    mp::setDeviceRightsCheck(mp::AUTHCHK);
     QApplication app(argc, argv);
     mp::QtOperator op;
     mp::ScopedOperator operatorGuard(&op);
@@ -45,6 +49,7 @@ int main(int argc, char** argv) {
     int code = 0;
     {
         mp::MainWindow window(font0);
+        window.setFunction(mp::Fn::DeviceTest, [&window, &font0] { mp::runDeviceTest(&window, font0); });
         op.setParent(&window);
         errorDialog.setParent(&window);
         window.showMaximized();
