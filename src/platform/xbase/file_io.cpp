@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include "platform/runtime/error.h"
@@ -13,9 +14,29 @@ namespace {
 
 IoStatus failed(const char* op) { return IoStatus{errno ? errno : EIO, op}; }
 
+// Local disk file systems: every process of this computer reads and writes
+// the file through one page cache. Anything else (NFS, SMB, FUSE, unknown)
+// counts as shared over a network; so does overlayfs, where a reader opened
+// before a copy-up keeps reading the lower file.
+bool onLocalDisk(int fd) {
+    struct statfs fs;
+    if (::fstatfs(fd, &fs) != 0) return false;
+    switch (static_cast<unsigned long>(fs.f_type)) {
+    case 0xEF53:      // ext2, ext3, ext4
+    case 0x58465342:  // xfs
+    case 0x9123683E:  // btrfs
+    case 0x01021994:  // tmpfs
+    case 0xF2F52010:  // f2fs
+    case 0x2FC12FC1:  // zfs
+        return true;
+    default:
+        return false;
+    }
+}
+
 class PosixFile final : public RandomFile {
 public:
-    PosixFile(int fd, std::string path) : m_fd(fd), m_path(std::move(path)) {}
+    PosixFile(int fd, std::string path) : m_fd(fd), m_path(std::move(path)), m_local(onLocalDisk(fd)) {}
     ~PosixFile() override { ::close(m_fd); }
     PosixFile(const PosixFile&) = delete;
     PosixFile& operator=(const PosixFile&) = delete;
@@ -83,10 +104,12 @@ public:
         }
     }
     const std::string& path() const override { return m_path; }
+    bool unlockedReadsCurrent() const override { return m_local; }
 
 private:
     int m_fd;
     std::string m_path;
+    bool m_local;
 };
 
 int osCodeOf(int err) {

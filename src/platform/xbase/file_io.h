@@ -39,6 +39,11 @@ public:
     virtual LockResult lock(LockKind kind, uint64_t offset, uint64_t length, bool wait) = 0;
     virtual void unlock(uint64_t offset, uint64_t length) = 0;
     virtual const std::string& path() const = 0;
+    // True when a read without any lock sees every write another process has
+    // finished: a local disk file system, where all processes share one page
+    // cache. False on network file systems (and anything unknown), where only
+    // taking a lock makes this computer fetch other computers' changes.
+    virtual bool unlockedReadsCurrent() const { return false; }
 };
 
 enum class OpenFlags { ReadOnly, ReadWrite, CreateTruncate };

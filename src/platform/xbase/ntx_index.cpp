@@ -23,7 +23,8 @@ int compareEntry(std::string_view a, uint32_t ar, std::string_view b, uint32_t b
 }  // namespace
 
 NtxIndex::NtxIndex(std::unique_ptr<RandomFile> file, bool exclusive, bool readOnly)
-    : m_file(std::move(file)), m_exclusive(exclusive), m_readOnly(readOnly) {}
+    : m_file(std::move(file)), m_exclusive(exclusive), m_readOnly(readOnly),
+      m_unlockedCheck(m_file->unlockedReadsCurrent()) {}
 
 NtxIndex::~NtxIndex() = default;
 
@@ -36,8 +37,14 @@ std::string NtxIndex::padKey(std::string_view key) const {
 void NtxIndex::fail(const std::string& why) {
     if (m_ok) raiseCorruption(path(), "index", why);
     m_ok = false;
-    m_cache.clear();
+    dropPages();
     m_dirty.clear();
+}
+
+// Every cached page goes, and with them the cursor.
+void NtxIndex::dropPages() {
+    m_cache.clear();
+    ++m_epoch;
 }
 
 bool NtxIndex::loadHeader() {
@@ -56,8 +63,9 @@ bool NtxIndex::loadHeader() {
     bool changed = h.changeCounter != m_header.changeCounter || h.version != m_header.version ||
                    h.root != m_header.root || m_fileSize == 0;
     m_header = h;
+    m_headerBytes = std::move(b);
     if (changed) {
-        m_cache.clear();
+        dropPages();
         if (!(s = m_file->size(m_fileSize)).ok()) {
             raiseIoError(path(), s, gen::kRead, "index");
             m_ok = false;
@@ -84,7 +92,8 @@ bool NtxIndex::begin(bool write) {
         m_ok = false;
         return false;
     }
-    if (m_cache.size() > kCacheLimit) m_cache.clear();
+    if (write) ++m_epoch;  // pages change: the cursor's positions no longer hold
+    if (m_cache.size() > kCacheLimit) dropPages();
     if (!loadHeader()) {
         m_file->unlock(kIndexLockOffset, 1);
         return false;
@@ -95,7 +104,7 @@ bool NtxIndex::begin(bool write) {
 void NtxIndex::end(bool write) {
     if (write && m_ok) flush();
     if (!m_exclusive) m_file->unlock(kIndexLockOffset, 1);
-    else if (m_cache.size() > kCacheLimit && m_dirty.empty()) m_cache.clear();
+    else if (m_cache.size() > kCacheLimit && m_dirty.empty()) dropPages();
 }
 
 bool NtxIndex::flush() {
@@ -104,7 +113,7 @@ bool NtxIndex::flush() {
         if (!s.ok()) {
             raiseIoError(path(), s, gen::kWrite, "index");
             m_ok = false;
-            m_cache.clear();
+            dropPages();
             m_dirty.clear();
             return false;
         }
@@ -112,10 +121,12 @@ bool NtxIndex::flush() {
     m_dirty.clear();
     ++m_header.version;
     ++m_header.changeCounter;
-    IoStatus s = m_file->write(0, m_header.encode());
+    m_headerBytes = m_header.encode();
+    IoStatus s = m_file->write(0, m_headerBytes);
     if (!s.ok()) {
         raiseIoError(path(), s, gen::kWrite, "index");
         m_ok = false;
+        dropPages();
         return false;
     }
     return true;
@@ -187,23 +198,157 @@ int NtxIndex::upperPos(const NtxPage& p, std::string_view key, uint32_t recNo) c
 }
 
 // The first entry after (greater) or the last entry before (!greater) the
-// position (key, recNo); recNo 0 with greater=false... see callers.
+// position (key, recNo). The path down to the entry found becomes the cursor.
 std::optional<IndexEntry> NtxIndex::descend(std::string_view key, uint32_t recNo, bool greater) {
-    std::optional<IndexEntry> found;
+    m_cursor.clear();
+    const NtxPage* foundPage = nullptr;
+    size_t foundDepth = 0;
+    int foundSlot = 0;
     uint32_t node = m_header.root;
     for (int depth = 0;; ++depth) {
         if (depth > kMaxDepth) {
             fail("index pages loop");
+            m_cursor.clear();
             return std::nullopt;
         }
         const NtxPage* p = page(node);
-        if (!p) return std::nullopt;
+        if (!p) {
+            m_cursor.clear();
+            return std::nullopt;
+        }
         int i = greater ? upperPos(*p, key, recNo) : lowerPos(*p, key, recNo);
-        if (greater && i < p->count()) found = entryAt(*p, i);
-        if (!greater && i > 0) found = entryAt(*p, i - 1);
-        if (p->isLeaf()) return found;
+        m_cursor.push_back(Level{node, i});
+        if (greater ? i < p->count() : i > 0) {
+            foundPage = p;
+            foundDepth = static_cast<size_t>(depth);
+            foundSlot = greater ? i : i - 1;
+        }
+        if (p->isLeaf()) break;
         node = p->left[i];
     }
+    if (!foundPage) {
+        m_cursor.clear();
+        return std::nullopt;
+    }
+    m_cursor.resize(foundDepth + 1);
+    m_cursor.back().slot = foundSlot;
+    m_cursorEpoch = m_epoch;
+    return entryAt(*foundPage, foundSlot);
+}
+
+// True when the cursor stands on (key, recNo) in pages still cached.
+bool NtxIndex::cursorAt(std::string_view key, uint32_t recNo) const {
+    if (m_cursor.empty() || m_cursorEpoch != m_epoch) return false;
+    auto it = m_cache.find(m_cursor.back().page);
+    if (it == m_cache.end()) return false;
+    const NtxPage& p = it->second;
+    int i = m_cursor.back().slot;
+    return i >= 0 && i < p.count() && p.recNo[i] == recNo && p.key(i, m_header.keySize) == key;
+}
+
+// The header compared with the one the cached pages were read under,
+// without the lock: only on a local disk (see the class comment).
+bool NtxIndex::headerUnchanged() {
+    if (m_exclusive) return true;
+    if (!m_unlockedCheck || m_headerBytes.empty()) return false;
+    IoStatus s = m_file->read(0, kNtxPageSize, m_scratchHeader);
+    return s.ok() && m_scratchHeader == m_headerBytes;
+}
+
+const NtxPage* NtxIndex::reach(uint32_t offset, bool mayRead) {
+    if (mayRead) return page(offset);
+    auto it = m_cache.find(offset);
+    return it == m_cache.end() ? nullptr : &it->second;
+}
+
+// Moves `path` to the next (forward) or previous entry in key order: down
+// the neighbouring subtree of an entry of a branch page, else along the
+// page, else up to the first ancestor with an entry on that side. Empty
+// leaves are passed over. Unknown when a page is not cached and may not be
+// read (the path is then half moved: the caller works on a copy).
+NtxIndex::Step NtxIndex::advance(std::vector<Level>& path, bool forward, bool mayRead, IndexEntry& out) {
+    Level& top = path.back();
+    const NtxPage* p = reach(top.page, mayRead);
+    if (!p) return Step::Unknown;
+    if (!p->isLeaf()) {
+        top.slot = forward ? top.slot + 1 : top.slot;  // the child on that side of the entry
+        uint32_t node = p->left[top.slot];
+        for (;;) {
+            if (path.size() > kMaxDepth) {
+                if (mayRead) fail("index pages loop");
+                return Step::Unknown;
+            }
+            const NtxPage* c = reach(node, mayRead);
+            if (!c) return Step::Unknown;
+            if (c->isLeaf()) {
+                if (c->count() == 0) break;  // empty leaf: the entry is above
+                int i = forward ? 0 : c->count() - 1;
+                path.push_back(Level{node, i});
+                out = entryAt(*c, i);
+                return Step::Moved;
+            }
+            int i = forward ? 0 : c->count();
+            path.push_back(Level{node, i});
+            node = c->left[i];
+        }
+    } else {
+        int i = forward ? top.slot + 1 : top.slot - 1;
+        if (i >= 0 && i < p->count()) {
+            top.slot = i;
+            out = entryAt(*p, i);
+            return Step::Moved;
+        }
+        path.pop_back();
+    }
+    // Up: the last level now holds the child we came from.
+    while (!path.empty()) {
+        Level& up = path.back();
+        const NtxPage* q = reach(up.page, mayRead);
+        if (!q) return Step::Unknown;
+        int i = forward ? up.slot : up.slot - 1;
+        if (i >= 0 && i < q->count()) {
+            up.slot = i;
+            out = entryAt(*q, i);
+            return Step::Moved;
+        }
+        path.pop_back();
+    }
+    return Step::End;
+}
+
+// next() and prev(): from the cursor when it stands on (key, recNo) and the
+// header is unchanged; else a search from the root under the lock.
+std::optional<IndexEntry> NtxIndex::step(std::string_view key, uint32_t recNo, bool forward) {
+    std::string k = padKey(key);
+    IndexEntry e;
+    if (cursorAt(k, recNo) && headerUnchanged()) {
+        m_scratchPath = m_cursor;
+        Step r = advance(m_scratchPath, forward, false, e);
+        if (r == Step::Moved) {
+            m_cursor.swap(m_scratchPath);
+            return e;
+        }
+        if (r == Step::End) {
+            m_cursor.clear();
+            return std::nullopt;
+        }
+    }
+    if (!begin(false)) return std::nullopt;
+    std::optional<IndexEntry> found;
+    Step r = Step::Unknown;
+    if (cursorAt(k, recNo)) {  // the header read under the lock left the pages in place
+        m_scratchPath = m_cursor;
+        r = advance(m_scratchPath, forward, true, e);
+        if (r == Step::Moved) {
+            m_cursor.swap(m_scratchPath);
+            found = std::move(e);
+        } else {
+            m_cursor.clear();
+        }
+    }
+    if (r == Step::Unknown && m_ok) found = descend(k, recNo, forward);
+    end(false);
+    return m_ok ? found : std::nullopt;
 }
 
 std::optional<IndexEntry> NtxIndex::first() { return lowerBound(""); }
@@ -228,19 +373,9 @@ std::optional<IndexEntry> NtxIndex::lowerBound(std::string_view prefix) {
     return m_ok ? e : std::nullopt;
 }
 
-std::optional<IndexEntry> NtxIndex::next(std::string_view key, uint32_t recNo) {
-    if (!begin(false)) return std::nullopt;
-    auto e = descend(padKey(key), recNo, true);
-    end(false);
-    return m_ok ? e : std::nullopt;
-}
+std::optional<IndexEntry> NtxIndex::next(std::string_view key, uint32_t recNo) { return step(key, recNo, true); }
 
-std::optional<IndexEntry> NtxIndex::prev(std::string_view key, uint32_t recNo) {
-    if (!begin(false)) return std::nullopt;
-    auto e = descend(padKey(key), recNo, false);
-    end(false);
-    return m_ok ? e : std::nullopt;
-}
+std::optional<IndexEntry> NtxIndex::prev(std::string_view key, uint32_t recNo) { return step(key, recNo, false); }
 
 bool NtxIndex::insert(std::string_view key, uint32_t recNo) {
     if (!begin(true)) return false;
@@ -503,6 +638,7 @@ std::unique_ptr<NtxIndex> NtxIndex::build(const std::string& path, const std::st
     }
     std::unique_ptr<NtxIndex> index(new NtxIndex(std::move(file), exclusive, false));
     index->m_header = h;
+    index->m_headerBytes = image.substr(0, kNtxPageSize);
     index->m_fileSize = image.size();
     return index;
 }

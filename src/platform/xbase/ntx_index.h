@@ -4,11 +4,19 @@
 // Entries are ordered by key, byte by byte, then by record number, so every
 // record has exactly one place and equal keys run in record order.
 //
-// Sharing: every call takes the index lock of the file (shared to read,
-// exclusive to change; waiting only for the moment another process takes to
-// finish its own change) and re-reads the header; when the header's change
-// counter has moved, every cached page is dropped. A change bumps the counter.
-// An index opened for exclusive use skips both.
+// Sharing: every change, and every lookup that needs a page not yet cached,
+// takes the index lock of the file (shared to read, exclusive to change;
+// waiting only for the moment another process takes to finish its own
+// change) and re-reads the header; when the header has changed, every cached
+// page is dropped. A change bumps the header's change counter.
+//
+// The index keeps a cursor: the path of pages from the root to the entry the
+// last lookup found. next() and prev() from that entry walk the path through
+// cached pages while the header is byte for byte the one the pages were read
+// under. On a local disk that check is one unlocked read of the header (every
+// change writes its pages before the header, so an unchanged header means
+// the cached pages are the file's current tree); on a network file system it
+// is made under the lock. An index opened for exclusive use skips both.
 
 #include <cstdint>
 #include <functional>
@@ -86,7 +94,21 @@ private:
     struct Cursor;
     NtxIndex(std::unique_ptr<RandomFile> file, bool exclusive, bool readOnly);
 
+    // One level of the cursor: a page and, on the last level, the entry's
+    // position in it; on the levels above, the child taken.
+    struct Level {
+        uint32_t page;
+        int slot;
+    };
+    enum class Step { Moved, End, Unknown };
+
     bool loadHeader();
+    void dropPages();
+    bool headerUnchanged();
+    bool cursorAt(std::string_view key, uint32_t recNo) const;
+    std::optional<IndexEntry> step(std::string_view key, uint32_t recNo, bool forward);
+    Step advance(std::vector<Level>& path, bool forward, bool mayRead, IndexEntry& out);
+    const NtxPage* reach(uint32_t offset, bool mayRead);
     bool begin(bool write);
     void end(bool write);
     const NtxPage* page(uint32_t offset);
@@ -113,6 +135,13 @@ private:
     std::unordered_map<uint32_t, NtxPage> m_cache;
     std::set<uint32_t> m_dirty;
     bool m_headerDirty = false;
+    std::string m_headerBytes;      // the header as last read or written under the lock
+    std::string m_scratchHeader;    // buffer of the unlocked header check
+    bool m_unlockedCheck = false;   // local disk: the header may be compared without the lock
+    uint64_t m_epoch = 0;           // bumped whenever cached pages are dropped or changed
+    std::vector<Level> m_cursor;    // empty: no cursor
+    std::vector<Level> m_scratchPath;
+    uint64_t m_cursorEpoch = 0;
 };
 
 }  // namespace mp::xbase

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
 #include <cstdio>
 #include <map>
+#include <random>
 #include <set>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -209,6 +211,152 @@ TEST_F(SharingTest, ProcessKilledWhileAppendingLeavesAnOpenableTable) {
         EXPECT_TRUE(p.find("missing from the index") != std::string::npos ||
                     p.find("filed under") != std::string::npos) << p;
     }
+}
+
+// A reader walking an index with skips while another process changes keys
+// around its position and appends: after every change the walk goes on from
+// where the reader stood, to exactly the neighbour the index holds now, in
+// both directions and across page boundaries. The reader's index keeps its
+// path between skips; this is the test that it notices the other process.
+class CursorSharingTest : public ::testing::Test {
+protected:
+    static constexpr int kKeyWidth = 20;  // 33 entries a page: many pages, three levels
+    using Entry = std::pair<std::string, uint32_t>;
+
+    ScratchDir dir;
+    BusyHandler handler;
+    ScopedErrorHandler guard{&handler};
+    std::string path;
+    std::set<Entry> entries;             // the index as it must be: (key, record)
+    std::map<uint32_t, std::string> keyOf;
+    std::mt19937 rng{11};
+    int toWriter = -1, fromWriter = -1;
+    pid_t writer = 0;
+
+    static KeyFunction key() {
+        return [](const Record& r) { return r.value("K").text(); };
+    }
+    std::string randomKey() {
+        std::string k = "K" + std::to_string(1000 + rng() % 600);  // many equal keys
+        k.resize(kKeyWidth, ' ');
+        return k;
+    }
+    void put(uint32_t n, const std::string& k) {
+        if (keyOf.count(n)) entries.erase({keyOf[n], n});
+        keyOf[n] = k;
+        entries.insert({k, n});
+    }
+
+    // The other process: reads (record number, key) commands, record 0 to
+    // append; answers with the record written, 0 on failure.
+    static int writerLoop(const std::string& path, int in, int out) {
+        BusyHandler h;
+        ScopedErrorHandler g(&h);
+        auto t = Table::open(path);
+        if (!t || !t->openIndex(path, key())) return 2;
+        struct { uint32_t recNo; char key[kKeyWidth]; } cmd;
+        while (read(in, &cmd, sizeof cmd) == sizeof cmd) {
+            bool ok = cmd.recNo == 0 ? t->append() : (t->goTo(cmd.recNo) && t->lockRecord());
+            ok = ok && t->setValue("K", Value(std::string(cmd.key, kKeyWidth)));
+            uint32_t done = ok ? t->recNo() : 0;
+            t->unlockAll();
+            if (write(out, &done, sizeof done) != sizeof done) return 3;
+        }
+        return h.errors.empty() ? 0 : 4;
+    }
+
+    void SetUp() override {
+        path = dir.path("CURSOR");
+        ASSERT_TRUE(Table::create(path, {{"K", 'C', kKeyWidth, 0}}));
+        auto t = Table::open(path);
+        for (uint32_t n = 1; n <= 1500; ++n) {
+            ASSERT_TRUE(t->append());
+            std::string k = randomKey();
+            ASSERT_TRUE(t->setValue("K", Value(k)));
+            t->unlockAll();
+            put(n, k);
+        }
+        ASSERT_TRUE(t->createIndex(path, "K", key()));
+        int down[2], up[2];
+        ASSERT_EQ(pipe(down), 0);
+        ASSERT_EQ(pipe(up), 0);
+        writer = spawn([&] {
+            close(down[1]);  // so the end of the commands reaches the loop
+            close(up[0]);
+            return writerLoop(path, down[0], up[1]);
+        });
+        close(down[0]);
+        close(up[1]);
+        toWriter = down[1];
+        fromWriter = up[0];
+    }
+    void TearDown() override {
+        close(toWriter);
+        EXPECT_EQ(exitCode(writer), 0);
+        close(fromWriter);
+    }
+
+    // Has the other process give record n (0: a new record) the key k.
+    void change(uint32_t n, const std::string& k) {
+        struct { uint32_t recNo; char key[kKeyWidth]; } cmd{n, {}};
+        std::memcpy(cmd.key, k.data(), kKeyWidth);
+        ASSERT_EQ(write(toWriter, &cmd, sizeof cmd), static_cast<ssize_t>(sizeof cmd));
+        uint32_t done = 0;
+        ASSERT_EQ(read(fromWriter, &done, sizeof done), static_cast<ssize_t>(sizeof done));
+        ASSERT_NE(done, 0u);
+        put(done, k);
+    }
+    // A record near `at` in key order (up to three entries either side).
+    uint32_t neighbour(const Entry& at) {
+        auto it = entries.lower_bound(at);
+        for (int d = static_cast<int>(rng() % 7) - 3; d > 0 && it != entries.end(); --d) ++it;
+        for (int d = static_cast<int>(rng() % 4); d > 0 && it != entries.begin(); --d) --it;
+        return it == entries.end() ? entries.rbegin()->second : it->second;
+    }
+};
+
+TEST_F(CursorSharingTest, SkipsFollowAnotherProcessesChangesAroundTheCursor) {
+    auto t = Table::open(path);
+    ASSERT_TRUE(t->openIndex(path, key()));
+    t->goTop();
+    for (int round = 0; round < 1500; ++round) {
+        if (t->eof()) {
+            rng() % 2 ? t->goTop() : t->goBottom();
+            continue;
+        }
+        Entry at{t->value("K").text(), t->recNo()};
+        switch (rng() % 4) {
+        case 0: change(neighbour(at), randomKey()); break;   // keys move away from and into the gap
+        case 1: change(at.second, randomKey()); break;       // the reader's own record moves
+        case 2: change(0, at.first); break;                  // an equal key lands beside it
+        default: break;                                      // nothing changed: the path alone
+        }
+        if (HasFailure()) return;
+        bool forward = rng() % 5 < 3;
+        for (int steps = 1 + rng() % 40; steps > 0 && !t->eof(); --steps) {
+            at = Entry{t->value("K").text(), t->recNo()};
+            if (forward) {
+                auto it = entries.upper_bound(at);
+                EXPECT_EQ(t->skip(1), it != entries.end());
+                if (it == entries.end()) {
+                    ASSERT_TRUE(t->eof()) << "round " << round;
+                    break;
+                }
+                ASSERT_EQ(Entry(t->value("K").text(), t->recNo()), *it) << "round " << round;
+            } else {
+                auto it = entries.lower_bound(at);
+                bool before = it == entries.begin();
+                EXPECT_EQ(t->skip(-1), !before);
+                ASSERT_EQ(t->bof(), before) << "round " << round;
+                ASSERT_EQ(Entry(t->value("K").text(), t->recNo()), before ? *entries.begin() : *std::prev(it))
+                    << "round " << round;
+                if (before) break;
+            }
+        }
+    }
+    EXPECT_TRUE(handler.errors.empty());
+    auto problems = checkTable(*t);
+    EXPECT_TRUE(problems.empty()) << problems.front();
 }
 
 }  // namespace
