@@ -163,6 +163,7 @@ private:
     bool doSkip(long count);
     bool doSeek(std::string_view key, bool soft);
     bool moved(bool result);
+    void placeInOrder();
     bool refreshCount();
     bool recoverCount(uint64_t fileSize);
     bool load(uint32_t recNo);

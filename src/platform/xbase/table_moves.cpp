@@ -15,7 +15,16 @@ bool Table::doGoTo(uint32_t n) {
         setEof();
         return false;
     }
-    return load(n);
+    if (!load(n)) return false;
+    placeInOrder();
+    return true;
+}
+
+// After a move by record number or a change of order, the cursor stands in
+// the controlling index at the current record's own key, so a skip goes on
+// from there.
+void Table::placeInOrder() {
+    if (m_order > 0 && !m_eof) m_indexes[m_order - 1].currentKey = computeKey(m_indexes[m_order - 1]);
 }
 
 bool Table::doGoTop() {
@@ -124,7 +133,7 @@ bool Table::skipIndexed(long count) {
         if (!goBottom()) return false;
         ++count;
     }
-    if (!m_keysValid) ix.currentKey = computeKey(ix);  // after a goTo the index position is the record's key
+    if (!m_keysValid && m_indexes.size() > 1) ix.currentKey = computeKey(ix);
     for (; count > 0; --count) {
         if (!positionAt(ix.index->next(ix.currentKey, recNo()), true)) return false;
     }
@@ -172,6 +181,7 @@ void Table::setOrder(int n) {
     flush();
     m_order = (n >= 0 && n <= indexCount()) ? n : 0;
     m_keysValid = false;
+    placeInOrder();
 }
 
 void Table::setScope(std::string top, std::string bottom) {
