@@ -104,6 +104,7 @@ private:
 
     bool loadHeader();
     void dropPages();
+    void trimPages();
     bool headerUnchanged();
     bool cursorAt(std::string_view key, uint32_t recNo) const;
     std::optional<IndexEntry> step(std::string_view key, uint32_t recNo, bool forward);
