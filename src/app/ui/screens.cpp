@@ -1,7 +1,7 @@
 // mixplant-screens: pictures of the operator program's screens for the
 // documentation, taken off screen. `mixplant-screens <folder>` writes
 // login.png, main-window.png, main-menu.png, exit.png, error-dialog.png,
-// password.png, rights.png, level-legend.png and user-list.png, and reads its
+// password.png, rights.png, level-legend.png, user-list.png and device-test.png, and reads its
 // pictures from ./library/ (run it in a site folder). The user dialogs are
 // shown over a scratch site made in a temporary folder.
 
@@ -22,6 +22,7 @@
 #include "data/site_setup.h"
 #include "platform/runtime/cp874.h"
 #include "data/table_access.h"
+#include "devices/ui/device_test_dialog.h"
 #include <QTemporaryDir>
 #include "errors/ui/qt_error_dialog.h"
 #include "platform/qtkit/fonts.h"
@@ -144,5 +145,7 @@ int main(int argc, char** argv) {
     errorDialogPicture();
     mp::installTableLayer();
     if (!userDialogPictures(font)) ++g_failed;
+    grabNextModal("device-test.png");  // before the start button: the start texts
+    mp::runDeviceTest(nullptr, font);
     return g_failed ? 1 : 0;
 }
