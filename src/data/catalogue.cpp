@@ -109,6 +109,8 @@ std::vector<TableDef> buildCatalogue() {
     };
 }
 
+}  // namespace
+
 bool sameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
@@ -116,8 +118,6 @@ bool sameName(std::string_view a, std::string_view b) {
             return false;
     return true;
 }
-
-}  // namespace
 
 const std::string& folderSetting(Folder folder) {
     const Settings& s = settings();

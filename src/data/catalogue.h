@@ -40,6 +40,9 @@ struct TableDef {
 const std::vector<TableDef>& permanentTables();
 // The table of that alias (any case), or nullptr.
 const TableDef* findTable(std::string_view alias);
+// True when two names (aliases, field names) are the same without regard to
+// case, as the program matches them.
+bool sameName(std::string_view a, std::string_view b);
 // The code table of number 1..6, or nullptr.
 const TableDef* codeTable(int number);
 // The picker's title of code table 1..6 ("  ส่วนจัดการตารางรหัสบริษัท"...); "" otherwise.

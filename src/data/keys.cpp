@@ -37,15 +37,7 @@ public:
     }
 
 private:
-    bool own(std::string_view alias) const {
-        if (alias.empty()) return true;
-        if (alias.size() != m_alias.size()) return false;
-        for (size_t i = 0; i < alias.size(); ++i)
-            if (std::toupper(static_cast<unsigned char>(alias[i])) !=
-                std::toupper(static_cast<unsigned char>(m_alias[i])))
-                return false;
-        return true;
-    }
+    bool own(std::string_view alias) const { return alias.empty() || sameName(alias, m_alias); }
     const xbase::Record& m_record;
     const std::string& m_alias;
     FieldResolver* m_outer;
