@@ -49,8 +49,11 @@ protected:
         return currentOrderKey();
     }
     // A line of the current order: `qty` of `unit` on `formula`, computed as
-    // the line dialog does. DETAIL stands on it.
+    // the line dialog does. DETAIL stands on it. Each line is entered a
+    // second after the one before: a line key begins with the time, and two
+    // made in the same second fall in the random order of their tails.
     std::string addLine(const std::string& formula, double qty, const std::string& unit = "KG") {
+        m_clock.advance(1);
         workAreas().select("DETAIL");
         LineEntry e = loadLine(true);
         production::table("FORMULA")->seek(production::padded(formula, 10));
