@@ -13,16 +13,16 @@ namespace {
 
 QColor colorOf(int value) { return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF); }
 
-void applyColors(QWidget* w, const ControlSpec& spec) {
-    if (spec.foreground == kNoColor && spec.background == kNoColor) return;
+void applyColors(QWidget* w, const ControlSpec& def) {
+    if (def.foreground == kNoColor && def.background == kNoColor) return;
     QPalette pal = w->palette();
-    if (spec.foreground != kNoColor) {
-        pal.setColor(QPalette::WindowText, colorOf(spec.foreground));
-        pal.setColor(QPalette::Text, colorOf(spec.foreground));
+    if (def.foreground != kNoColor) {
+        pal.setColor(QPalette::WindowText, colorOf(def.foreground));
+        pal.setColor(QPalette::Text, colorOf(def.foreground));
     }
-    if (spec.background != kNoColor) {
-        pal.setColor(QPalette::Window, colorOf(spec.background));
-        pal.setColor(QPalette::Base, colorOf(spec.background));
+    if (def.background != kNoColor) {
+        pal.setColor(QPalette::Window, colorOf(def.background));
+        pal.setColor(QPalette::Base, colorOf(def.background));
         w->setAutoFillBackground(true);
     }
     w->setPalette(pal);
@@ -43,14 +43,14 @@ KitDialog::KitDialog(QWidget* parent, const std::string& title, int outerWidth, 
 }
 
 void KitDialog::addControls(const std::vector<ControlSpec>& controls) {
-    for (const ControlSpec& spec : controls) addControl(spec);
+    for (const ControlSpec& def : controls) addControl(def);
 }
 
-QWidget* KitDialog::addControl(const ControlSpec& spec) {
-    QWidget* w = makeControl(spec);
-    applyColors(w, spec);
-    place(w, spec);
-    if (!spec.id.empty()) m_controls[spec.id] = w;
+QWidget* KitDialog::addControl(const ControlSpec& def) {
+    QWidget* w = makeControl(def);
+    applyColors(w, def);
+    place(w, def);
+    if (!def.id.empty()) m_controls[def.id] = w;
     bindBuddy(w);
     return w;
 }
@@ -73,33 +73,33 @@ bool KitDialog::clickAllowed() {
     return allowed;
 }
 
-QWidget* KitDialog::makeControl(const ControlSpec& spec) {
-    QSize size(spec.width * kUnit, spec.height * kUnit);
-    switch (spec.kind) {
+QWidget* KitDialog::makeControl(const ControlSpec& def) {
+    QSize size(def.width * kUnit, def.height * kUnit);
+    switch (def.kind) {
     case ControlKind::Label:
     case ControlKind::CenteredText:
-        return makeText(spec);
+        return makeText(def);
     case ControlKind::Entry:
     case ControlKind::HiddenEntry:
-        return makeEntry(spec);
+        return makeEntry(def);
     case ControlKind::Button:
     case ControlKind::DefaultButton:
     case ControlKind::CancelButton:
     case ControlKind::PictureButton:
     case ControlKind::CancelPictureButton:
-        return makeButton(spec);
+        return makeButton(def);
     case ControlKind::Picture: {
-        auto* view = new PictureView(spec.text, size, this);
-        if (spec.action) view->setAction(spec.action);
+        auto* view = new PictureView(def.text, size, this);
+        if (def.action) view->setAction(def.action);
         return view;
     }
     case ControlKind::TextBox: {
-        auto* box = new QPlainTextEdit(qs(spec.text), this);
+        auto* box = new QPlainTextEdit(qs(def.text), this);
         return box;
     }
     case ControlKind::ListBox: {
         auto* list = new QListWidget(this);
-        for (const std::string& item : spec.items) list->addItem(qs(item));
+        for (const std::string& item : def.items) list->addItem(qs(item));
         if (list->count() > 0) list->setCurrentRow(0);
         return list;
     }
@@ -107,34 +107,34 @@ QWidget* KitDialog::makeControl(const ControlSpec& spec) {
     return new QWidget(this);
 }
 
-QWidget* KitDialog::makeText(const ControlSpec& spec) {
-    auto* label = new QLabel(qs(spec.text), this);
+QWidget* KitDialog::makeText(const ControlSpec& def) {
+    auto* label = new QLabel(qs(def.text), this);
     label->setTextFormat(Qt::PlainText);
-    if (spec.kind == ControlKind::CenteredText) label->setAlignment(Qt::AlignCenter);
-    if (hasMnemonic(spec.text)) m_waitingBuddy.push_back(label);
+    if (def.kind == ControlKind::CenteredText) label->setAlignment(Qt::AlignCenter);
+    if (hasMnemonic(def.text)) m_waitingBuddy.push_back(label);
     return label;
 }
 
-QWidget* KitDialog::makeEntry(const ControlSpec& spec) {
-    auto* edit = new PictureEdit(spec.text, spec.picture, this);
-    edit->setSecret(spec.kind == ControlKind::HiddenEntry);
+QWidget* KitDialog::makeEntry(const ControlSpec& def) {
+    auto* edit = new PictureEdit(def.text, def.picture, this);
+    edit->setSecret(def.kind == ControlKind::HiddenEntry);
     edit->setTextMargins(0, 0, 0, 0);
-    if (spec.valid) edit->setValid(spec.valid);
+    if (def.valid) edit->setValid(def.valid);
     connect(edit, &PictureEdit::refused, this, [this] { m_refused = true; });
     connect(edit, &QLineEdit::textEdited, this, [this] { m_refused = false; });
     return edit;
 }
 
-QWidget* KitDialog::makeButton(const ControlSpec& spec) {
-    QSize size(spec.width * kUnit, spec.height * kUnit);
-    bool picture = spec.kind == ControlKind::PictureButton || spec.kind == ControlKind::CancelPictureButton;
-    bool cancel = spec.kind == ControlKind::CancelButton || spec.kind == ControlKind::CancelPictureButton;
-    QPushButton* button = picture ? new mp::PictureButton(spec.text, spec.tooltip, size, this)
-                                  : new QPushButton(qs(spec.text), this);
+QWidget* KitDialog::makeButton(const ControlSpec& def) {
+    QSize size(def.width * kUnit, def.height * kUnit);
+    bool picture = def.kind == ControlKind::PictureButton || def.kind == ControlKind::CancelPictureButton;
+    bool cancel = def.kind == ControlKind::CancelButton || def.kind == ControlKind::CancelPictureButton;
+    QPushButton* button = picture ? new mp::PictureButton(def.text, def.tooltip, size, this)
+                                  : new QPushButton(qs(def.text), this);
     button->setAutoDefault(false);
-    if (spec.kind == ControlKind::DefaultButton) button->setDefault(true);
+    if (def.kind == ControlKind::DefaultButton) button->setDefault(true);
     if (cancel) button->setFocusPolicy(Qt::TabFocus);  // a click leaves the entry as it is
-    auto action = spec.action;
+    auto action = def.action;
     connect(button, &QPushButton::clicked, this, [this, cancel, action] {
         if (!clickAllowed() && !cancel) return;
         if (action) action();
@@ -143,11 +143,11 @@ QWidget* KitDialog::makeButton(const ControlSpec& spec) {
     return button;
 }
 
-void KitDialog::place(QWidget* w, const ControlSpec& spec) {
+void KitDialog::place(QWidget* w, const ControlSpec& def) {
     QSize hint = w->sizeHint();
-    int width = spec.width > 0 ? spec.width * kUnit : hint.width();
-    int height = spec.height > 0 ? spec.height * kUnit : hint.height();
-    w->setGeometry(spec.col * kUnit, spec.row * kUnit, width, height);
+    int width = def.width > 0 ? def.width * kUnit : hint.width();
+    int height = def.height > 0 ? def.height * kUnit : hint.height();
+    w->setGeometry(def.col * kUnit, def.row * kUnit, width, height);
 }
 
 // A caption with a shortcut letter leads to the entry that follows it.

@@ -63,7 +63,7 @@ public:
     static constexpr int kUnit = 2;  // pixels per layout unit
 
     void addControls(const std::vector<ControlSpec>& controls);
-    QWidget* addControl(const ControlSpec& spec);
+    QWidget* addControl(const ControlSpec& def);
     QWidget* control(const std::string& id) const;  // nullptr when there is none
     PictureEdit* entry(const std::string& id) const;
     std::string value(const std::string& id) const;  // an entry's buffer, code page 874
@@ -73,11 +73,11 @@ public:
     bool clickAllowed();
 
 private:
-    QWidget* makeControl(const ControlSpec& spec);
-    QWidget* makeText(const ControlSpec& spec);
-    QWidget* makeEntry(const ControlSpec& spec);
-    QWidget* makeButton(const ControlSpec& spec);
-    void place(QWidget* w, const ControlSpec& spec);
+    QWidget* makeControl(const ControlSpec& def);
+    QWidget* makeText(const ControlSpec& def);
+    QWidget* makeEntry(const ControlSpec& def);
+    QWidget* makeButton(const ControlSpec& def);
+    void place(QWidget* w, const ControlSpec& def);
     void bindBuddy(QWidget* w);
 
     std::map<std::string, QWidget*> m_controls;
