@@ -52,15 +52,15 @@ bool pack(Table& t) {
     if (s.ok()) s = t.file().truncate(hl + kept.size() + 1);
     if (s.ok()) s = t.file().sync();
     if (!s.ok()) return raiseIoError(t.path(), s, gen::kWrite, "pack") && false;
-    std::vector<IndexSpec> specs;
+    std::vector<IndexSpec> indexes;
     for (int i = 1; i <= t.indexCount(); ++i)
-        specs.push_back({t.index(i)->path(), t.index(i)->keyExpression(), {}});
+        indexes.push_back({t.index(i)->path(), t.index(i)->keyExpression(), {}});
     // The key functions live in the table; rebuilding needs them back.
     std::vector<KeyFunction> keys = t.keyFunctions();
     t.closeIndexes();
     bool ok = true;
-    for (size_t i = 0; i < specs.size(); ++i) ok = t.createIndex(specs[i].path, specs[i].expression, keys[i]) && ok;
-    t.setOrder(specs.empty() ? 0 : 1);
+    for (size_t i = 0; i < indexes.size(); ++i) ok = t.createIndex(indexes[i].path, indexes[i].expression, keys[i]) && ok;
+    t.setOrder(indexes.empty() ? 0 : 1);
     t.goTop();
     return ok;
 }
