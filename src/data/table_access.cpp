@@ -136,7 +136,6 @@ void unlockAll() {
 bool OPEN(const std::string& folder, const std::string& file, const std::string& keyExpression, bool exclusive,
           const std::string& description, const std::string& indexFile, const std::string& alias) {
     MP_CALL_LEVEL("OPEN");
-    MP_CALL_LEVEL("OPEN");
     const std::string name = alias.empty() ? file : alias;
     workAreas().close(name);
     const std::string base = folder + file;
@@ -163,7 +162,6 @@ bool openTable(const TableDef& t, bool exclusive) {
 }
 
 bool NET_USE(const std::string& path, bool exclusive, double limit, const std::string& alias) {
-    MP_CALL_LEVEL("NET_USE");
     MP_CALL_LEVEL("NET_USE");
     DayClock& clock = dayClock();
     const double start = clock.seconds();
@@ -216,7 +214,6 @@ bool E_SEEK(const std::string& key) {
 }
 
 std::string CONSEC(const std::string& mode, double start) {
-    MP_CALL_LEVEL("CONSEC");
     MP_CALL_LEVEL("CONSEC");
     std::string result = "0000000000";
     const TableDef& def = *findTable("CONSEC");
