@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "data/catalogue.h"
 #include "platform/runtime/error.h"
 #include "platform/xbase/table.h"
 
@@ -56,14 +57,8 @@ std::vector<Row> makeRows(size_t n, uint32_t seed) {
     return rows;
 }
 
-FieldList batchingFields() {
-    FieldList f = {{"INDENT", 'C', 24, 0}, {"INDENT2", 'C', 24, 0}, {"ITEM", 'C', 4, 0},
-                   {"DOC_DATE", 'D', 8, 0}, {"DATE", 'D', 8, 0},    {"TIME", 'C', 8, 0},
-                   {"STAFF", 'C', 6, 0},    {"STAT", 'C', 1, 0}};
-    for (int i = 1; i <= 8; ++i) f.push_back({"TARGET" + std::to_string(i), 'N', 10, 2});
-    for (int i = 1; i <= 8; ++i) f.push_back({"ACTUAL" + std::to_string(i), 'N', 10, 2});
-    return f;
-}
+// The plant's own BATCHING layout, as init-site creates it.
+FieldList batchingFields() { return findTable("BATCHING")->fields; }
 
 double seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
