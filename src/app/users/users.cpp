@@ -130,7 +130,9 @@ bool USERCHK(const std::string& code, const std::string& password) {
     bool match = false;
     if (password.size() <= kPasswordWidth && findUser(code)) {
         xbase::Table* t = workAreas().table("USERLIST");
-        if (encipherPassword(passwordEntry(password)) == t->value("PASS_W").text()) {
+        // A user the supervisor has deleted stays in the table until the next
+        // re-index, but may no longer log in.
+        if (!t->deleted() && encipherPassword(passwordEntry(password)) == t->value("PASS_W").text()) {
             settings().CUSER = trimRight(t->value("CODE").text());
             settings().CTRUSTEE = t->value("TRUSTEE").text();
             match = true;

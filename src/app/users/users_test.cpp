@@ -65,6 +65,25 @@ TEST_F(Users, LoginMatchesCodeAndPassword) {
     EXPECT_TRUE(m_operator.calls.empty());
 }
 
+TEST_F(Users, ADeletedUserCannotLogInUntilRestored) {
+    auto mark = [this](bool deleted) {
+        ASSERT_TRUE(openUsers());
+        ASSERT_TRUE(findUser("OPER"));
+        xbase::Table* t = currentTable();
+        ASSERT_TRUE(t->lockRecord());
+        ASSERT_TRUE(t->setDeleted(deleted));
+        ASSERT_TRUE(t->commit());
+        t->unlockAll();
+        workAreas().closeAll();
+    };
+    mark(true);
+    EXPECT_FALSE(USERCHK("OPER", ""));
+    EXPECT_EQ("", settings().CUSER);
+    mark(false);
+    EXPECT_TRUE(USERCHK("OPER", ""));
+    EXPECT_EQ("OPER", settings().CUSER);
+}
+
 TEST_F(Users, LoginFailsWithOpensMessageWhenTheUsersCannotBeOpened) {
     std::remove(findFile(pathOf("USERLIST") + ".DBF").c_str());
     EXPECT_FALSE(USERCHK("ADMIN", "ADMIN"));
