@@ -1,6 +1,7 @@
 // mixplant-cli eval, run as a script would run it, in a fresh folder.
 
 #include <algorithm>
+#include <fstream>
 
 #include "cli/cli_test_support.h"
 
@@ -48,6 +49,29 @@ TEST_F(EvalCommand, AFailingExpressionShowsTheHandlersMessageAndExitsWith3) {
         EXPECT_EQ(out, "") << c.expression;
         EXPECT_NE(err.find(c.message), std::string::npos) << c.expression << ": " << err;
     }
+}
+
+// Start-up runs first, so the settings are process-wide values by any case of
+// their names: the defaults on a first start (which writes MAIN.INI), the
+// values of the file named by --ini otherwise. No one has logged in yet.
+TEST_F(EvalCommand, SeesTheSettingsOfStartUp) {
+    const struct { const char* args; const char* line; } firstStart[] = {
+        {"eval \"chbranch + '/' + CHLINE\"", "C:000/บริษัท ทาริโน จำกัด\n"},
+        {"eval \"NFONTRATIO + CWLIMIT\"", "N:21\n"},
+        {"eval \"'[' + CUSER + ']'\"", "C:[]\n"},
+    };
+    for (const auto& c : firstStart) {
+        const mp::clitest::Outcome r = run(c.args);
+        EXPECT_EQ(r.status, 0) << c.args << ": " << r.err;
+        EXPECT_EQ(r.out, c.line) << c.args;
+    }
+    EXPECT_NE(mp::clitest::slurp(path("MAIN.INI")).find("Branch=000"), std::string::npos);
+
+    std::ofstream(path("PLANT.INI"), std::ios::binary)
+        << "[Data]\r\nName=Tarino Mix\r\nBranch=007\r\n[Font]\r\nRatio=-3\r\n[Misc]\r\nW.Limit=  15.5\r\n";
+    const mp::clitest::Outcome r = run("--ini PLANT.INI eval \"CHLINE + '/' + CHBRANCH + STR(NFONTRATIO + CWLIMIT, 5, 1)\"");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "C:Tarino Mix/007 18.5\n");
 }
 
 // The error log's "Stack Calls" lists the open levels from the innermost
