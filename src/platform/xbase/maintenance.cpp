@@ -1,5 +1,6 @@
 #include "platform/xbase/maintenance.h"
 
+#include <algorithm>
 #include <map>
 
 #include "platform/runtime/error.h"
@@ -101,6 +102,9 @@ long fillFromText(Table& t, const std::string& textPath) {
         raiseUsage(t.path(), gen::kDataType, "append from", "first field is not a character field");
         return -1;
     }
+    // Text files written by DOS-era editors (and our own logs) end with an
+    // end-of-file byte; what follows it is not part of the text.
+    text.erase(std::min(text.find(kEndOfFile), text.size()));
     long added = 0;
     size_t p = 0;
     while (p < text.size()) {

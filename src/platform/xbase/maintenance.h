@@ -23,7 +23,8 @@ bool copyTable(Table& source, const std::string& target,
 
 // Appends one record per line of the text file (carriage return and line feed
 // or a bare line feed end a line) to a table whose first field is character:
-// the first bytes of the line, as many as the field holds. Returns the number
+// the first bytes of the line, as many as the field holds. An end-of-file
+// byte (1A) ends the text. Returns the number
 // of records added, or -1 after raising the error.
 long fillFromText(Table& table, const std::string& textPath);
 

@@ -182,6 +182,14 @@ TEST_F(MaintenanceTest, FillFromTextTakesTheFirstBytesOfEachLine) {
         EXPECT_EQ(t->value("CODE").text(), expected[n - 1]);
     }
     EXPECT_EQ(fillFromText(*t, dir.path("nothing.txt")), -1);
+
+    // A form saved by an old editor ends with the end-of-file byte.
+    put("Form.txt", std::string("one\r\ntwo\r\n\x1A", 11) + "junk\r\n");
+    const uint32_t before = t->recordCount();
+    EXPECT_EQ(fillFromText(*t, dir.path("form.txt")), 2);
+    EXPECT_EQ(t->recordCount(), before + 2);
+    t->goBottom();
+    EXPECT_EQ(t->value("CODE").text(), "two  ");
 }
 
 }  // namespace
