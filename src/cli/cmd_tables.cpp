@@ -112,6 +112,14 @@ std::string cell(const xbase::Table& t, int i) {
     return text;
 }
 
+// The stored passwords are enciphered reversibly, so a dump shows only
+// whether a user has one ("******") and never the stored text.
+std::string shownCell(const xbase::Table& t, int i) {
+    std::string text = cell(t, i);
+    if (t.fields()[static_cast<size_t>(i)].name == "PASS_W" && !text.empty()) return "******";
+    return text;
+}
+
 int runDump(Context& ctx, const std::string& alias) {
     const TableDef* def = findTable(alias);
     if (!def) {
@@ -126,7 +134,7 @@ int runDump(Context& ctx, const std::string& alias) {
     out(line + "\n");
     for (t.goTop(); !t.eof(); t.skip(1)) {
         line = t.deleted() ? "*" : "";
-        for (int i = 0; i < static_cast<int>(t.fields().size()); ++i) line += "\t" + cell(t, i);
+        for (int i = 0; i < static_cast<int>(t.fields().size()); ++i) line += "\t" + shownCell(t, i);
         out(line + "\n");
     }
     return 0;

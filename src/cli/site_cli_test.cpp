@@ -169,6 +169,15 @@ TEST_F(SiteCli, TablesDumpInIndexOrderWithTheDeletedMark) {
     EXPECT_EQ("\tM3\tลูกบาศก์เมตร\t2400.00", rows[3]);
     EXPECT_EQ("*\tTON\tตัน\t1000.00", rows[4]);
     EXPECT_EQ(2, as("ADMIN", "ADMIN", "tables dump NOSUCH").status);
+
+    // The users' passwords are enciphered reversibly: a dump shows only that
+    // one is set, never the stored text.
+    r = as("ADMIN", "ADMIN", "tables dump userlist");
+    ASSERT_EQ(0, r.status) << r.err;
+    const std::vector<std::string> users = lines(r.out);
+    ASSERT_EQ("DELETED\tCODE\tNAME\tPASS_W\tTRUSTEE", users.at(0));
+    EXPECT_EQ("ADMIN", users.at(1).substr(1, 5));
+    EXPECT_NE(std::string::npos, users.at(1).find("\t******\t666666"));
 }
 
 TEST_F(SiteCli, TablesCheckListsEveryProblem) {
