@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "batching/batch_plan.h"
 #include "batching/order_screen_model.h"
 #include "batching/production_fixture.h"
@@ -121,6 +123,106 @@ TEST_F(OrdersTest, NewOrderAdvancesTheCounterCancelDoesNot) {
     EXPECT_EQ(currentOrderKey(), key);
 }
 
+TEST_F(OrdersTest, CancellingANewOrderReturnsToTheOrderShownBefore) {
+    addOrder("0000000001", Date::fromYmd(2026, 3, 1));
+    addOrder("0000000002", Date::fromYmd(2026, 3, 2));
+    OrderScreenModel model(6);
+    ASSERT_TRUE(model.open());
+    model.move(4);
+    ASSERT_EQ(model.entry().number, "0000000001");
+    model.beginNew();
+    EXPECT_EQ(model.positionText(), T("เพิ่มข้อมูลใหม่"));
+    EXPECT_EQ(model.entry().number, "0000000003");
+    model.cancel();
+    EXPECT_EQ(model.entry().number, "0000000001");
+    EXPECT_EQ(model.positionText(), "1 / 2");
+    EXPECT_EQ(counter(), 3);  // read when entry began, never advanced
+}
+
+// Each refusal and each question of the orders and their lines, in the
+// system's own words and titles. The operator answers every question no, so
+// nothing changes.
+TEST_F(OrdersTest, TheOperatorIsToldInTheSystemsOwnWords) {
+    addFormula("F1", 500, 200);
+    addOrder();
+    addLine("F1", 1000);
+    OrderScreenModel model(6);
+    ASSERT_TRUE(model.open());
+    const std::string confirm = T("  กรุณายืนยันการทำงาน");
+    const std::string orderTitle = T("  ส่วนบันทึกข้อมูลการทำงาน");
+    const std::string lineIncomplete = T("ข้อมูลไม่ครบถ้วน") + "\r\n" + T("ไม่สามารถบันทึกได้ !");
+    const std::string lineTitle = T("  ส่วนบันทึกรายการสั่งผสม");
+    auto incompleteLine = [](void (*spoil)(LineEntry&)) {
+        LineEntry e = loadLine(true);
+        e.formula = "F1";
+        e.qty = 2;
+        e.unit = "KG";
+        e.quantity = 2;
+        spoil(e);
+        EXPECT_FALSE(FORSAVE(true, e));
+    };
+    struct Case {
+        const char* what;
+        std::function<void()> act;
+        const char* kind;
+        std::string text, title;
+    };
+    const Case cases[] = {
+        {"new order without a company",
+         [&] {
+             model.beginNew();
+             EXPECT_FALSE(model.save());
+             model.cancel();
+         },
+         "message", T("บันทึกข้อมูลไม่ครบถ้วน"), orderTitle},
+        {"marking the order", [&] { EXPECT_FALSE(model.deleteOrRestore()); }, "yesNo",
+         T("สั่งทำเครื่องหมายลบข้อมูลนี้"), confirm},
+        {"restoring a marked order",
+         [&] {
+             ASSERT_TRUE(markOrder(true));
+             model.display();
+             m_operator.calls.clear();
+             EXPECT_FALSE(model.deleteOrRestore());
+         },
+         "yesNo", T("ยกเลิกการสั่งลบข้อมูลนี้"), confirm},
+        {"editing a marked order", [&] { EXPECT_FALSE(model.beginEdit()); }, "message", T("ข้อมูลนี้ถูกสั่งลบ"), ""},
+        {"restoring a marked line",
+         [&] {
+             ASSERT_TRUE(findLine("1"));
+             EXPECT_FALSE(DETDEL());
+         },
+         "yesNo", T("คุณต้องการยกเลิกการลบรายการนี้ ?"), orderTitle},
+        {"marking a line",
+         [&] {
+             ASSERT_TRUE(markOrder(false));
+             ASSERT_TRUE(findLine("1"));
+             m_operator.calls.clear();
+             EXPECT_FALSE(DETDEL());
+         },
+         "yesNo", T("คุณต้องการสั่งลบรายการนี้ ?"), orderTitle},
+        {"line without a formula", [&] { incompleteLine([](LineEntry& e) { e.formula = "  "; }); }, "message",
+         lineIncomplete, lineTitle},
+        {"line without an amount", [&] { incompleteLine([](LineEntry& e) { e.qty = 0; }); }, "message",
+         lineIncomplete, lineTitle},
+        {"line without a unit", [&] { incompleteLine([](LineEntry& e) { e.unit.clear(); }); }, "message",
+         lineIncomplete, lineTitle},
+        {"line without a weight", [&] { incompleteLine([](LineEntry& e) { e.quantity = 0; }); }, "message",
+         lineIncomplete, lineTitle},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        m_operator.calls.clear();
+        m_operator.answers.clear();
+        c.act();
+        ASSERT_EQ(m_operator.calls.size(), 1u);
+        EXPECT_EQ(m_operator.calls[0].kind, c.kind);
+        EXPECT_EQ(m_operator.calls[0].text, c.text) << cp874ToUtf8(m_operator.calls[0].text);
+        EXPECT_EQ(m_operator.calls[0].title, c.title) << cp874ToUtf8(m_operator.calls[0].title);
+    }
+    EXPECT_EQ(table("WDATA")->recordCount(), 1u);
+    EXPECT_EQ(table("DETAIL")->recordCount(), 1u);
+}
+
 TEST_F(OrdersTest, NavigationStopsAtBothEnds) {
     addOrder("0000000001", Date::fromYmd(2026, 3, 1));
     addOrder("0000000002", Date::fromYmd(2026, 3, 2));
@@ -217,7 +319,9 @@ TEST_F(OrdersTest, FindsOrdersByNumberOrKey) {
                           {production::trim(a), OrderLookup::Found}, {a, OrderLookup::Found}};
     for (const Case& c : cases) {
         EXPECT_EQ(findOrder(c.arg), c.expected) << c.arg;
-        if (c.expected == OrderLookup::Found) EXPECT_EQ(currentOrderKey(), a) << c.arg;
+        if (c.expected == OrderLookup::Found) {
+            EXPECT_EQ(currentOrderKey(), a) << c.arg;
+        }
     }
 }
 
