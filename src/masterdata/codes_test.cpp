@@ -88,15 +88,31 @@ TEST_F(CodesTest, MarkedRecordIsNeitherPickedNorEdited) {
     code = "C1";
     EXPECT_EQ(pickCode(1, code), PickResult::Marked);
     EXPECT_EQ(m_operator.calls.back().text, T("ข้อมูลถูกทำเครื่องหมายลบ !"));
+    EXPECT_EQ(m_operator.calls.back().title, T("  ส่วนตารางรหัส"));
     CodeEditor e(1, false);
     EXPECT_FALSE(e.start());
     EXPECT_EQ(m_operator.calls.back().text, T("ไม่สามารถแก้ไขข้อมูลนี้ได้"));
+    EXPECT_EQ(m_operator.calls.back().title, T("ส่วนทำการแก้ไขรหัสข้อมูล"));
+    // A new record may not take the marked record's code: the duplicate warning.
+    CodeEditor fresh(1, true);
+    ASSERT_TRUE(fresh.start());
+    fresh.set("CODE", Value(std::string("c1")));
+    m_operator.calls.clear();
+    EXPECT_FALSE(fresh.codeAccepted());
+    ASSERT_EQ(m_operator.calls.size(), 1u);
+    EXPECT_EQ(m_operator.calls[0].kind, "alert");
+    EXPECT_EQ(m_operator.calls[0].text, T("รหัสนี้มีในตารางข้อมูลแล้ว !"));
+    EXPECT_EQ(m_operator.calls[0].title, T("คำเตือน"));
     code = "C9";
     EXPECT_EQ(pickCode(1, code), PickResult::NotFound);
-    // Restoring makes it pickable again.
+    // Restoring makes it pickable again; the question names the restore.
     code = "C1";
     pickCode(1, code);
+    m_operator.calls.clear();
     markCurrent(1);
+    ASSERT_EQ(m_operator.calls.size(), 1u);
+    EXPECT_EQ(m_operator.calls[0].text, T("ยกเลิกเครื่องหมายลบ"));
+    EXPECT_EQ(m_operator.calls[0].title, T("กรุณายืนยันการทำงาน"));
     code = "C1";
     EXPECT_EQ(pickCode(1, code), PickResult::Taken);
 }
