@@ -76,6 +76,67 @@ TEST_F(ProductionCli, RefusedEntriesExitOneAndWriteNothing) {
     EXPECT_NE(shared.err.find("several orders"), std::string::npos);
 }
 
+// Each command asks for the level of the button or menu entry it stands for:
+// area 1 for orders, lines, plans and batches (new 3, edit 4, delete and
+// restore 5, a batch 4, showing and planning 1), the table's own area for the
+// code tables (list 1, add 3). The demo operator OPER1 starts with level 4 of
+// area 1 and level 1 of the code tables; ADMIN then lowers area 1.
+TEST_F(ProductionCli, EachCommandAsksForTheLevelOfItsButton) {
+    ASSERT_EQ(cli("order new --company SIAMBUILD").status, 0);
+    const Outcome planned = cli("line add 1 --formula MORTAR --qty 1000 --unit KG --plan");
+    ASSERT_EQ(planned.status, 0);
+    const std::string line = split(planned.out, '\n').at(0);  // its key: lines added later may sort before it
+    struct Case {
+        const char* rights;  // area digits 1 to 14 of OPER1
+        const char* args;
+        int status;
+    };
+    const Case cases[] = {
+        {"42111111000000", "order new --company SIAMBUILD", 0},
+        {"42111111000000", "order edit 1 --remark1 x", 0},
+        {"42111111000000", "--yes order delete 1", 1},
+        {"42111111000000", "line add 1 --formula MORTAR --qty 500 --unit KG", 0},
+        {"42111111000000", "--yes line delete 1 LINE", 1},
+        {"42111111000000", "batch set 1 LINE 1 --actual 1=5", 0},
+        {"42111111000000", "code list unit", 0},
+        {"42111111000000", "code add unit --code NEWU --name x --qty 1", 1},
+        {"30111111000000", "order edit 1 --remark1 y", 1},
+        {"30111111000000", "batch set 1 LINE 1 --actual 1=6", 1},
+        {"30111111000000", "line add 1 --formula MORTAR --qty 500 --unit KG", 0},
+        {"10000000000000", "order new --company SIAMBUILD", 1},
+        {"10000000000000", "line add 1 --formula MORTAR --qty 500 --unit KG", 1},
+        {"10000000000000", "order show 1", 0},
+        {"10000000000000", "line show 1 LINE", 0},
+        {"10000000000000", "plan 1 LINE", 0},
+        {"10000000000000", "code list unit", 1},
+        {"00000000000000", "order list", 1},
+    };
+    const std::string refused = "คุณไม่มีอำนาจที่จะใช้คำสั่งนี้";  // printed in UTF-8
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.rights) + " " + c.args);
+        ASSERT_EQ(cli(std::string("user rights OPER1 --set ") + c.rights).status, 0);
+        std::string args = c.args;
+        const size_t at = args.find("LINE");
+        if (at != std::string::npos) args.replace(at, 4, line);
+        const Outcome o = run("--ini MAIN.INI --user OPER1 --password 1234 " + args);
+        EXPECT_EQ(o.status, c.status) << o.err;
+        EXPECT_EQ(o.err.find(refused) != std::string::npos, c.status == 1) << o.err;
+    }
+    // The refused ones wrote nothing: the orders are live, the line too.
+    const auto orders = dump("WDATA");
+    ASSERT_EQ(orders.size(), 2u);
+    for (const auto& o : orders) EXPECT_EQ(o.at("DELETED"), "") << o.at("NUMBER");
+    for (const auto& l : dump("DETAIL")) EXPECT_EQ(l.at("DELETED"), "") << l.at("INDENT2");
+    int corrected = 0;  // the batch OPER1 corrected at level 4, not again at level 3
+    for (const auto& b : dump("BATCHING")) {
+        if (b.at("INDENT2") != line || b.at("ITEM") != "0001") continue;
+        EXPECT_DOUBLE_EQ(std::stod(b.at("ACTUAL1")), 5);
+        ++corrected;
+    }
+    EXPECT_EQ(corrected, 1);
+    EXPECT_EQ(dump("UNIT").size(), 4u);
+}
+
 TEST_F(ProductionCli, EightProcessesCreateOrdersAndLinesAtOnce) {
     constexpr int kProcesses = 8, kOrders = 2, kLines = 2;
     const std::string script = "cd '" + m_dir + "' && for p in $(seq " + std::to_string(kProcesses) +
