@@ -1,7 +1,8 @@
 // mixplant-cli mix ORDER LINE [--stop-after-batches N]: the mixing run of one
 // order line without a screen, as the mix button of the production screen
-// starts it (rights of area 1, level 1). It ticks every CTIMER milliseconds
-// on the real clock and prints as it goes: the batch dispatched, every
+// starts it (rights of area 1, level 2: the orders screen disables its mix
+// button below level 2). It ticks every CTIMER milliseconds on the real
+// clock and prints as it goes: the batch dispatched, every
 // slot's status with its weight, every mixer's status, every recorded
 // weight. An interrupt (Ctrl-C) and --stop-after-batches act as the stop
 // button: the clean-up runs (set-points cleared, outputs off) and the line
@@ -26,7 +27,7 @@ namespace mp::cli {
 namespace {
 
 constexpr int kProductionArea = 1;
-constexpr int kMixLevel = 1;
+constexpr int kMixLevel = 2;  // the mix button is enabled from level 2
 
 volatile std::sig_atomic_t g_interrupted = 0;
 void onInterrupt(int) { g_interrupted = 1; }
@@ -136,7 +137,7 @@ int runMix(Context& ctx) {
 
 Registrar reg{"mix",
               "mix ORDER LINE [--stop-after-batches N]\n"
-              "                  run the mixing of an order line on the plant (rights: area 1, level 1);\n"
+              "                  run the mixing of an order line on the plant (rights: area 1, level 2);\n"
               "                  ORDER: order number or key; LINE: place in the order (from 1) or line key",
               &runMix};
 

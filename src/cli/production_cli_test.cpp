@@ -78,7 +78,7 @@ TEST_F(ProductionCli, RefusedEntriesExitOneAndWriteNothing) {
 
 // Each command asks for the level of the button or menu entry it stands for:
 // area 1 for orders, lines, plans and batches (new 3, edit 4, delete and
-// restore 5, a batch 4, showing and planning 1), the table's own area for the
+// restore 5, a batch 4, mixing 2, showing and planning 1), the table's own area for the
 // code tables (list 1, add 3). The demo operator OPER1 starts with level 4 of
 // area 1 and level 1 of the code tables; ADMIN then lowers area 1.
 TEST_F(ProductionCli, EachCommandAsksForTheLevelOfItsButton) {
@@ -109,6 +109,7 @@ TEST_F(ProductionCli, EachCommandAsksForTheLevelOfItsButton) {
         {"10000000000000", "line show 1 LINE", 0},
         {"10000000000000", "plan 1 LINE", 0},
         {"10000000000000", "code list unit", 1},
+        {"10000000000000", "mix 1 LINE", 1},  // the mix button needs level 2
         {"00000000000000", "order list", 1},
     };
     const std::string refused = "คุณไม่มีอำนาจที่จะใช้คำสั่งนี้";  // printed in UTF-8
