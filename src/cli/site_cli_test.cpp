@@ -101,6 +101,28 @@ TEST_F(SiteCli, InitSiteRefusesASiteWithTablesUnlessForced) {
     EXPECT_EQ(2, run("init-site --admin").status);
 }
 
+// The operator program reads its pictures from ./library/: init-site puts
+// them there and keeps a picture the site already has.
+TEST_F(SiteCli, InitSitePutsThePicturesOfTheScreensInTheLibrary) {
+    fs::create_directories(path("library"));
+    std::ofstream(path("library/MAIN.BMP")) << "our own";
+    const Outcome made = run("init-site");
+    ASSERT_EQ(0, made.status) << made.err;
+    size_t templatePictures = 0;
+    for (const auto& e : fs::directory_iterator(MIXPLANT_SOURCE_DIR "/site/library")) {
+        const std::string name = e.path().filename().string();
+        ++templatePictures;
+        if (name == "MAIN.BMP") continue;
+        EXPECT_EQ(slurp(e.path().string()), slurp(path("library/" + name))) << name;
+    }
+    for (const char* name : {"Process.bmp", "welcome.bmp", "goodbye.bmp", "mix.bmp", "PopSave.bmp", "zero.bmp"}) {
+        EXPECT_EQ("BM", slurp(path(std::string("library/") + name)).substr(0, 2)) << name;
+    }
+    EXPECT_EQ("our own", slurp(path("library/MAIN.BMP")));
+    EXPECT_NE(std::string::npos, made.out.find("pictures: " + std::to_string(templatePictures - 1) + " copied"))
+        << made.out;
+}
+
 TEST_F(SiteCli, LoginFromOptionsOrEnvironment) {
     ASSERT_EQ(0, run("init-site --demo").status);
     struct Case {
