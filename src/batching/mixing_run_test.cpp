@@ -623,6 +623,27 @@ TEST_F(MixingRunTest, StopButtonClearsSetPointsAndOutputsAndLeavesTheRestUnrecor
     EXPECT_EQ(lineStat(), " ");
 }
 
+// The clean-up gives a slot that does not answer eight tries at clearing its
+// set-points, 2 s each, and then clears the board all the same.
+TEST_F(MixingRunTest, CleanUpTriesASilentIndicatorEightTimesThenClearsTheBoard) {
+    standardLine(2);
+    ASSERT_EQ(start(), RunStart::Running);
+    ASSERT_TRUE(tickUntil([&] { return state().slot(1).CMSTEP == 2 && plant.feeding(1); }));
+    sim::Fault silent;
+    silent.silent = true;
+    plant.setIndicatorFault(3, silent);
+    const long heardBefore[] = {plant.framesReceived(1), plant.framesReceived(3)};
+    const double t0 = clock().seconds();
+    run->stop();
+    run->cleanUp();
+    EXPECT_EQ(plant.framesReceived(1) - heardBefore[0], 1);
+    EXPECT_EQ(plant.framesReceived(3) - heardBefore[1], 8);
+    EXPECT_NEAR(clock().seconds() - t0, 16.0, 0.5);
+    EXPECT_FALSE(plant.feeding(1));
+    EXPECT_EQ(plant.outputs(), std::string(16, '0'));
+    EXPECT_FALSE(serialLine().isOpen());
+}
+
 TEST_F(MixingRunTest, StoppedRunResumesAtTheNextBatch) {
     standardLine(3);
     ASSERT_EQ(start(), RunStart::Running);
