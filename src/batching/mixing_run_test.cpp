@@ -644,6 +644,24 @@ TEST_F(MixingRunTest, CleanUpTriesASilentIndicatorEightTimesThenClearsTheBoard) 
     EXPECT_FALSE(serialLine().isOpen());
 }
 
+// The first slot to record the last batch finishes the line; stopping then
+// leaves it finished though the slot that discharges later has not recorded.
+TEST_F(MixingRunTest, FirstSlotToFinishTheLastBatchFinishesTheLine) {
+    Recipe r;
+    r.slots[3].feed = 20;  // slot 3 discharges 20 s after the others
+    standardLine(1, r);
+    ASSERT_EQ(start(), RunStart::Running);
+    ASSERT_TRUE(tickUntil([&] { return lineStat() == "2"; }));
+    EXPECT_EQ(state().slot(3).CMBATCH, 0);
+    run->stop();
+    run->cleanUp();
+    EXPECT_EQ(lineStat(), "2");
+    EXPECT_GT(batchValue(1, "ACTUAL1") + batchValue(1, "ACTUAL2"), 0);  // the slot that finished it
+    EXPECT_EQ(batchValue(1, "ACTUAL3"), 0);
+    workAreas().table("DETAIL")->goTop();
+    EXPECT_EQ(start(), RunStart::LineFinished);
+}
+
 TEST_F(MixingRunTest, StoppedRunResumesAtTheNextBatch) {
     standardLine(3);
     ASSERT_EQ(start(), RunStart::Running);
