@@ -365,6 +365,44 @@ TEST_F(OrdersTest, IncompleteLineIsRefusedAndWritesNothing) {
     EXPECT_EQ(m_operator.calls.back().title, T("  ส่วนบันทึกรายการสั่งผสม"));
 }
 
+// A planned line: a changed target reaches no batch; marking the line marks
+// its batches, and restoring it brings back every batch, also one that had
+// been marked on its own before.
+TEST_F(OrdersTest, PlannedLineChangedMarkedAndRestored) {
+    addFormula("F1", 500, 200);
+    addOrder();
+    const std::string line = plannedLine();
+    ASSERT_TRUE(findLine("1"));
+    LineEntry e = loadLine(false);
+    e.slots[0].target = 999;
+    ASSERT_TRUE(FORSAVE(false, e));
+    EXPECT_DOUBLE_EQ(number(table("DETAIL"), "TARGET1"), 999);
+    auto batchStates = [&] {
+        std::vector<std::pair<double, bool>> out;  // TARGET1, marked
+        for (uint32_t rec : lineBatches(line)) {
+            table("BATCHING")->goTo(rec);
+            out.emplace_back(number(table("BATCHING"), "TARGET1"), table("BATCHING")->deleted());
+        }
+        return out;
+    };
+    using States = std::vector<std::pair<double, bool>>;
+    EXPECT_EQ(batchStates(), (States{{200, false}, {200, false}}));
+
+    table("BATCHING")->seek(line + "0002");
+    ASSERT_TRUE(production::setMark(table("BATCHING"), true));
+    m_operator.answers = {true, true};
+    ASSERT_TRUE(findLine("1"));
+    ASSERT_TRUE(DETDEL());  // mark the line
+    ASSERT_TRUE(findLine("1"));
+    EXPECT_TRUE(table("DETAIL")->deleted());
+    EXPECT_EQ(batchStates(), (States{{200, true}, {200, true}}));
+    ASSERT_TRUE(findLine("1"));
+    ASSERT_TRUE(DETDEL());  // restore it
+    ASSERT_TRUE(findLine("1"));
+    EXPECT_FALSE(table("DETAIL")->deleted());
+    EXPECT_EQ(batchStates(), (States{{200, false}, {200, false}}));
+}
+
 TEST_F(OrdersTest, LineWithBatchesIsReadOnlyWhenOpenedAgain) {
     addFormula("F1", 500, 200);
     addOrder();
