@@ -417,6 +417,40 @@ TEST_F(MixerTraceTest, BagModeLetsOneMixerAtATimeFromBagCheckToEnd) {
     EXPECT_EQ(observer.mixerTexts[1].back(), T("รอคำสั่ง"));
 }
 
+// The end-of-batch output stays on for the number of seconds in CENDBAT,
+// read at each use; then the mixer is idle again with one more batch done.
+TEST_F(MixingRunTest, EndSignalIsHeldForTheSecondsOfCendbat) {
+    struct Case {
+        const char* endBat;
+        double held;
+    };
+    standardLine(1);
+    ASSERT_EQ(start(), RunStart::Running);
+    for (const Case& c : {Case{"1", 1}, Case{"2.5", 2.5}, Case{"0", 0}}) {
+        SCOPED_TRACE(c.endBat);
+        settings().CENDBAT = c.endBat;
+        RunState& r = state();
+        r.mixer(2).MIXSTEP = 5;
+        const int mixedBefore = r.NMIXBAT2;
+        normalMixerStep(r, 2);
+        ASSERT_EQ(r.mixer(2).MIXSTEP, 6);
+        EXPECT_TRUE(plant.output(mixerPoints(2).endOutput));
+        EXPECT_EQ(r.mixer(2).CMMIXER, T("จบ Batch"));
+        if (c.held > 0) {
+            clock().pause(c.held - 0.05);
+            normalMixerStep(r, 2);
+            EXPECT_EQ(r.mixer(2).MIXSTEP, 6);
+            EXPECT_TRUE(plant.output(mixerPoints(2).endOutput));
+            clock().pause(0.06);
+        }
+        normalMixerStep(r, 2);
+        EXPECT_EQ(r.mixer(2).MIXSTEP, 0);
+        EXPECT_FALSE(plant.output(mixerPoints(2).endOutput));
+        EXPECT_EQ(r.mixer(2).CMMIXER, mixerWaitingText());
+        EXPECT_EQ(r.NMIXBAT2, mixedBefore + 1);
+    }
+}
+
 TEST_F(MixingRunTest, BagModeMixersThatFinishMixingTogetherDoNotWaitForEachOther) {
     settings().CBAG = "1";
     standardLine(1);
