@@ -2,7 +2,11 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QMenu>
 #include <QMenuBar>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QToolBar>
 #include <set>
 
 #include "app/startup.h"
@@ -164,6 +168,41 @@ TEST_F(Shell, WindowShowsTitleMenuAndRestingMessage) {
     EXPECT_EQ(captions.back(), u("ออกจากโปรแกรม"));
     EXPECT_TRUE(window.messageLabel()->text().startsWith(u("บริษัท ทาริโน จำกัด")));
     EXPECT_EQ(window.palette().color(QPalette::Window), QColor(250, 250, 255));
+}
+
+// The pointer on a menu entry or a button shows its message text in the
+// message bar; leaving it brings back the resting text.
+TEST_F(Shell, HoverShowsEachEntrysMessageTextInTheMessageBar) {
+    MainWindow window(font);
+    window.show();
+    QStringList expected, hovered;
+    std::function<void(const std::vector<ShellEntry>&)> messages = [&](const std::vector<ShellEntry>& es) {
+        for (const ShellEntry& e : es) {
+            if (std::string(e.caption) == "-") continue;
+            expected << u(e.message);
+            messages(e.children);
+        }
+    };
+    messages(menuEntries());
+    messages(buttonEntries());
+    std::function<void(const QList<QAction*>&)> hover = [&](const QList<QAction*>& actions) {
+        for (QAction* a : actions) {
+            if (a->isSeparator()) continue;
+            a->showStatusText(&window);
+            hovered << window.statusBar()->currentMessage();
+            if (a->menu()) hover(a->menu()->actions());
+        }
+    };
+    hover(window.menuBar()->actions());
+    QToolBar* bar = window.findChild<QToolBar*>();
+    ASSERT_NE(bar, nullptr);
+    hover(bar->actions());
+    EXPECT_EQ(hovered, expected);
+    QStatusTipEvent leave{QString()};
+    QApplication::sendEvent(&window, &leave);
+    EXPECT_TRUE(window.statusBar()->currentMessage().isEmpty());
+    EXPECT_EQ(window.messageLabel()->text(), window.restingMessage());
+    EXPECT_TRUE(window.messageLabel()->isVisible());
 }
 
 // Cancel leaves the tables open and the settings and the user as they were;
