@@ -76,7 +76,9 @@ TEST_F(SiteCli, DemoSiteReadsInAnotherReaderAndItsIndexesWalkInKeyOrder) {
         EXPECT_LE(capacity, 2000);
         for (int n = 1; n <= 8; ++n) {
             const std::string agg = f["AGG" + std::to_string(n)];
-            if (!agg.empty()) EXPECT_TRUE(materials[agg]) << agg;
+            if (!agg.empty()) {
+                EXPECT_TRUE(materials[agg]) << agg;
+            }
             total += std::stod(f["QTY" + std::to_string(n)]);
         }
         EXPECT_DOUBLE_EQ(capacity, total) << f["CODE"];
@@ -139,7 +141,9 @@ TEST_F(SiteCli, LoginFromOptionsOrEnvironment) {
     for (const Case& c : cases) {
         Outcome r = run(c.args, c.env);
         EXPECT_EQ(c.status, r.status) << c.args << " " << c.env;
-        if (c.status == 1) EXPECT_NE(std::string::npos, r.err.find("ชื่อและรหัสผ่านไม่ถูกต้อง")) << c.args;
+        if (c.status == 1) {
+            EXPECT_NE(std::string::npos, r.err.find("ชื่อและรหัสผ่านไม่ถูกต้อง")) << c.args;
+        }
     }
     Outcome me = as("oper1", "1234", "whoami");
     EXPECT_EQ("OPER1", lines(me.out).at(0));

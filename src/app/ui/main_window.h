@@ -65,7 +65,6 @@ private:
     void placeWelcome();
     void run(Fn fn, const char* message);
     void tick();
-    void showHover(const QString& text);
 
     QFont m_font;
     std::map<Fn, std::function<void()>> m_functions;
